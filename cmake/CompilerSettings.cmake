@@ -1,0 +1,25 @@
+# Compiler settings shared by every target of the project.
+#
+# The scene model rounds to single precision exactly where a value is stored,
+# so the floating-point code generation is part of the behaviour:
+#  - no contraction of a*b+c into a fused multiply-add, which would skip a
+#    rounding step;
+#  - on 32-bit x86, SSE2 arithmetic instead of the x87 unit, whose extended
+#    precision registers would round twice.
+add_library(roamlets_options INTERFACE)
+target_compile_options(roamlets_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+  -Wdouble-promotion -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual
+  -Wnull-dereference -Wformat=2
+  -ffp-contract=off)
+if(ROAMLETS_WARNINGS_AS_ERRORS)
+  target_compile_options(roamlets_options INTERFACE -Werror)
+endif()
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$")
+  target_compile_options(roamlets_options INTERFACE -msse2 -mfpmath=sse)
+endif()
+if(WIN32)
+  # Windows programs link the C and C++ runtimes statically, so they need
+  # no runtime DLL beside them.
+  target_link_options(roamlets_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
