@@ -1,0 +1,38 @@
+#include "scene/starfield.h"
+
+namespace roamlets {
+namespace {
+
+constexpr float kDensityScale = 0.01f;
+constexpr float kStarGrid = 0.1f;
+
+// DENSITY 1 gives the smallest step the generation accepts.
+constexpr float kMinStep = kDensityScale;
+
+}  // namespace
+
+float star_step(std::int32_t density) {
+  return static_cast<float>(static_cast<double>(density) * static_cast<double>(kDensityScale));
+}
+
+void build_starfield(float step, Lcg& lcg, StarSink& sink) {
+  // NaN fails the comparison too.
+  if (!(step >= kMinStep)) {
+    step = kMinStep;
+  }
+  const float budget = kStarHalfExtent * kStarHalfExtent * kStarHalfExtent;
+  const int k = static_cast<int>(static_cast<double>(kStarHalfExtent) * -10.0);
+  auto coordinate = [&]() {
+    return static_cast<float>(static_cast<double>(k + lcg.draw(-2 * k)) * static_cast<double>(kStarGrid));
+  };
+  float acc = 0.0f;
+  do {
+    const float y = coordinate();
+    const float x = coordinate();
+    const float z = coordinate();
+    sink.star(x, y, z);
+    acc = acc + step;
+  } while (acc < budget);
+}
+
+}  // namespace roamlets
