@@ -1,0 +1,57 @@
+// The settings store on systems without a registry: the key is one file,
+// holding a comment line and then one `NAME=<signed decimal>` line per value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/settings_store.h"
+
+namespace roamlets {
+
+class FileStore final : public SettingsStore {
+ public:
+  explicit FileStore(std::string path);
+
+  // Loads the file. Fails when it is absent, not a regular file, unreadable or
+  // larger than kMaxFileSize. Lines that are not a well-formed value, and
+  // values outside 32 bits, are skipped: such values count as absent.
+  bool open_for_reading() override;
+  bool read_value(const char* name, std::int32_t& value) override;
+
+  // Creates the missing folders and loads the values the file already holds,
+  // which a save keeps. Fails when the file exists but cannot be read; a file
+  // that is too large is replaced as if it held nothing.
+  bool open_for_writing() override;
+  bool write_value(const char* name, std::int32_t value) override;
+
+  // After writes, replaces the file with the whole record at once: a save
+  // that cannot complete, or is cut short, leaves the previous file as it was.
+  void close() override;
+
+  static constexpr std::size_t kMaxFileSize = 64 * 1024;
+
+ private:
+  enum class Mode { Closed, Reading, Writing };
+  enum class Load { Loaded, Missing, TooLarge, Unreadable };
+
+  Load load();
+  void commit() const;
+
+  std::string path_;
+  std::vector<std::pair<std::string, std::int32_t>> values_;
+  Mode mode_ = Mode::Closed;
+  bool written_ = false;
+};
+
+// `<config home>/Vantorix/ScreenSavers/Roamlets.conf`: the settings key path
+// below its "Software" root, as folders. The config home is $XDG_CONFIG_HOME
+// when that is an absolute path, otherwise `<home>/.config`, the home being
+// $HOME when absolute, else the user's entry in the password database. Empty
+// when no home can be found.
+std::string default_settings_file_path();
+
+}  // namespace roamlets

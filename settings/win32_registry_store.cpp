@@ -1,0 +1,67 @@
+#include "settings/win32_registry_store.h"
+
+#include <memory>
+
+#include "settings/settings.h"
+#include "settings/user_store.h"
+
+namespace roamlets {
+
+RegistryStore::~RegistryStore() { close(); }
+
+bool RegistryStore::open_for_reading() {
+  close();
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  key_ = key;
+  return true;
+}
+
+bool RegistryStore::read_value(const char* name, std::int32_t& value) {
+  if (key_ == nullptr) return false;
+  // Data of any other size than four bytes, longer or shorter, counts as absent;
+  // the type is not looked at.
+  BYTE data[4] = {};
+  DWORD size = sizeof data;
+  DWORD type = 0;
+  if (RegQueryValueExA(key_, name, nullptr, &type, data, &size) != ERROR_SUCCESS || size != 4) {
+    return false;
+  }
+  const std::uint32_t bits = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
+                             std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24;
+  value = static_cast<std::int32_t>(bits);
+  return true;
+}
+
+bool RegistryStore::open_for_writing() {
+  close();
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  key_ = key;
+  return true;
+}
+
+bool RegistryStore::write_value(const char* name, std::int32_t value) {
+  if (key_ == nullptr) return false;
+  const auto bits = static_cast<std::uint32_t>(value);
+  const BYTE data[4] = {static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8),
+                        static_cast<BYTE>(bits >> 16), static_cast<BYTE>(bits >> 24)};
+  return RegSetValueExA(key_, name, 0, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+}
+
+void RegistryStore::close() {
+  if (key_ == nullptr) return;
+  RegCloseKey(key_);
+  key_ = nullptr;
+}
+
+std::unique_ptr<SettingsStore> make_user_settings_store() {
+  return std::make_unique<RegistryStore>();
+}
+
+}  // namespace roamlets
