@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds everything (Linux, 64-bit and 32-bit Windows) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh all
+
+for preset in native win64 win32; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+ctest --preset native
