@@ -183,6 +183,23 @@ TEST(Retarget, PicksTheNearestWithTheStoredBestInSinglePrecision) {
   EXPECT_EQ(c.target, kNoTarget);
 }
 
+TEST(Retarget, RoundsTheYAndXDifferencesButKeepsZInDouble) {
+  // Near ties found by search: rounding the z difference too, or keeping the
+  // x difference in double, would pick roamlet 1 here ...
+  Mover c = chaser_at(-0x1.4f67cp+1f, 0x1.c4e842p-2f, -0x1.4cea2ep+0f);
+  std::vector<Mover> roamlets{roamlet_at(0x1.0a090ap+0f, 0x1.41d80ep+0f, -0x1.160fcp+2f),
+                              roamlet_at(-0x1.b7b6bep+1f, -0x1.9bcf3cp+1f, -0x1.160fcp+2f)};
+  retarget(c, roamlets);
+  EXPECT_EQ(c.target, 0);
+
+  // ... and keeping the y difference in double would pick roamlet 0 here.
+  c = chaser_at(-0x1.2b50fep+2f, -0x1.bbafbcp-2f, 0x1.4453b6p+1f);
+  roamlets = {roamlet_at(0x1.3d755ep+1f, 0x1.288de6p+2f, 0x1.c1231cp-2f),
+              roamlet_at(0x1.8f7e3cp-2f, -0x1.e5c6a8p+2f, 0x1.c1231cp-2f)};
+  retarget(c, roamlets);
+  EXPECT_EQ(c.target, 1);
+}
+
 TEST(Trail, RingWrapsAfterFiftyPoints) {
   Mover m;
   for (int i = 0; i < Trail::kLength; ++i) {

@@ -11,6 +11,27 @@ float spawn_coordinate(int draw) {
   return static_cast<float>(static_cast<double>(draw + 10) * static_cast<double>(0.01f) - 5.0);
 }
 
+// Three consecutive values land on y, then x, then z.
+template <typename Value>
+void expect_yxz(const Vec4& v, Value next_value) {
+  const float y = next_value();
+  const float x = next_value();
+  const float z = next_value();
+  EXPECT_EQ(v.x, x);
+  EXPECT_EQ(v.y, y);
+  EXPECT_EQ(v.z, z);
+}
+
+void expect_spawn_position(const Mover& m, Lcg& stream) {
+  expect_yxz(m.position, [&] { return spawn_coordinate(stream.draw(990)); });
+  EXPECT_EQ(m.position.w, 0.0f);
+}
+
+void expect_speed_bounds(const Mover& m, Lcg& stream) {
+  EXPECT_EQ(m.speed_min, stream.draw(40) + 10);
+  EXPECT_EQ(m.speed_max, stream.draw(50) + 50);
+}
+
 TEST(Population, SpawnCoordinateIsRoundedOnceAfterTheSubtraction) {
   // From state 1 the first draw is 41 % 990 = 41; for this draw rounding the
   // product to single precision first would give a value one unit away.
@@ -29,15 +50,8 @@ TEST(Population, RoamletsSpawnFromFiveDrawsEach) {
   resize_roamlets(scene, 3);
   ASSERT_EQ(scene.roamlets.size(), 3u);
   for (const Mover& m : scene.roamlets) {
-    const float y = spawn_coordinate(stream.draw(990));
-    const float x = spawn_coordinate(stream.draw(990));
-    const float z = spawn_coordinate(stream.draw(990));
-    EXPECT_EQ(m.position.x, x);
-    EXPECT_EQ(m.position.y, y);
-    EXPECT_EQ(m.position.z, z);
-    EXPECT_EQ(m.position.w, 0.0f);
-    EXPECT_EQ(m.speed_min, stream.draw(40) + 10);
-    EXPECT_EQ(m.speed_max, stream.draw(50) + 50);
+    expect_spawn_position(m, stream);
+    expect_speed_bounds(m, stream);
     EXPECT_EQ(m.kind, MoverKind::Roamlet);
     EXPECT_EQ(m.colour.x, 1.0f);
     EXPECT_EQ(m.colour.y, 0.0f);
@@ -56,32 +70,15 @@ TEST(Population, ChasersSpawnFromElevenDrawsAndPickTheNearestRoamlet) {
   resize_chasers(scene, 2);
   ASSERT_EQ(scene.chasers.size(), 2u);
   for (const Mover& m : scene.chasers) {
-    const auto colour = [&] { return static_cast<float>((stream.draw(50) + 50) * static_cast<double>(0.01f)); };
-    const float g = colour();
-    const float r = colour();
-    const float b = colour();
-    EXPECT_EQ(m.colour.x, r);
-    EXPECT_EQ(m.colour.y, g);
-    EXPECT_EQ(m.colour.z, b);
+    // Colour: green, then red, then blue.
+    expect_yxz(m.colour, [&] { return static_cast<float>((stream.draw(50) + 50) * static_cast<double>(0.01f)); });
     EXPECT_EQ(m.colour.w, 1.0f);
-    const float py = spawn_coordinate(stream.draw(990));
-    const float px = spawn_coordinate(stream.draw(990));
-    const float pz = spawn_coordinate(stream.draw(990));
-    EXPECT_EQ(m.position.x, px);
-    EXPECT_EQ(m.position.y, py);
-    EXPECT_EQ(m.position.z, pz);
-    const auto speed = [&] {
+    expect_spawn_position(m, stream);
+    expect_yxz(m.speed, [&] {
       return static_cast<float>((stream.draw(900) + 100) * static_cast<double>(1.0f / 11000.0f));
-    };
-    const float sy = speed();
-    const float sx = speed();
-    const float sz = speed();
-    EXPECT_EQ(m.speed.x, sx);
-    EXPECT_EQ(m.speed.y, sy);
-    EXPECT_EQ(m.speed.z, sz);
+    });
     EXPECT_EQ(m.speed.w, 0.0f);
-    EXPECT_EQ(m.speed_min, stream.draw(40) + 10);
-    EXPECT_EQ(m.speed_max, stream.draw(50) + 50);
+    expect_speed_bounds(m, stream);
     EXPECT_EQ(m.kind, MoverKind::Chaser);
 
     Mover probe = m;
