@@ -1,21 +1,19 @@
 #include "settings/memory_store.h"
 
+#include "settings/dword_bytes.h"
+
 namespace roamlets {
 
 void MemoryStore::put(const std::string& name, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
   key_exists = true;
-  values[name] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                  static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+  const auto bytes = dword_bytes(value);
+  values[name] = Bytes(bytes.begin(), bytes.end());
 }
 
 std::optional<std::int32_t> MemoryStore::get(const std::string& name) const {
   const auto found = values.find(name);
   if (!key_exists || found == values.end() || found->second.size() != 4) return std::nullopt;
-  const Bytes& data = found->second;
-  const std::uint32_t bits = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
-                             std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24;
-  return static_cast<std::int32_t>(bits);
+  return dword_value(found->second.data());
 }
 
 bool MemoryStore::open_for_reading() {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "settings/dword_bytes.h"
 #include "settings/settings.h"
 #include "settings/user_store.h"
 
@@ -29,9 +30,7 @@ bool RegistryStore::read_value(const char* name, std::int32_t& value) {
   if (RegQueryValueExA(key_, name, nullptr, &type, data, &size) != ERROR_SUCCESS || size != 4) {
     return false;
   }
-  const std::uint32_t bits = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 |
-                             std::uint32_t{data[2]} << 16 | std::uint32_t{data[3]} << 24;
-  value = static_cast<std::int32_t>(bits);
+  value = dword_value(data);
   return true;
 }
 
@@ -48,10 +47,8 @@ bool RegistryStore::open_for_writing() {
 
 bool RegistryStore::write_value(const char* name, std::int32_t value) {
   if (key_ == nullptr) return false;
-  const auto bits = static_cast<std::uint32_t>(value);
-  const BYTE data[4] = {static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8),
-                        static_cast<BYTE>(bits >> 16), static_cast<BYTE>(bits >> 24)};
-  return RegSetValueExA(key_, name, 0, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+  const auto data = dword_bytes(value);
+  return RegSetValueExA(key_, name, 0, REG_DWORD, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 void RegistryStore::close() {
