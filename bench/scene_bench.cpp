@@ -16,7 +16,8 @@ Settings counts(std::int32_t roamlets, std::int32_t chasers) {
 }
 
 void BM_SceneTick(benchmark::State& state) {
-  const Settings settings = counts(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
+  const Settings settings =
+      counts(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
   SceneState scene;
   init_scene_model(scene, settings, 12345);
   for (auto _ : state) {

@@ -25,9 +25,8 @@ constexpr std::string_view kHeader = "# Roamlets settings, one NAME=<signed deci
 
 bool is_name(std::string_view name) {
   return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                  c == '_';
-         });
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+  });
 }
 
 std::string_view trim(std::string_view text) {
@@ -57,8 +56,8 @@ std::optional<std::int32_t> parse_value(std::string_view text) {
 
 void set_value(std::vector<std::pair<std::string, std::int32_t>>& values, std::string_view name,
                std::int32_t value) {
-  const auto found = std::find_if(values.begin(), values.end(),
-                                  [name](const auto& entry) { return entry.first == name; });
+  const auto found =
+      std::find_if(values.begin(), values.end(), [name](const auto& entry) { return entry.first == name; });
   if (found != values.end()) {
     found->second = value;
   } else {

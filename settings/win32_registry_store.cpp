@@ -37,8 +37,8 @@ bool RegistryStore::read_value(const char* name, std::int32_t& value) {
 bool RegistryStore::open_for_writing() {
   close();
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   key_ = key;
@@ -48,7 +48,8 @@ bool RegistryStore::open_for_writing() {
 bool RegistryStore::write_value(const char* name, std::int32_t value) {
   if (key_ == nullptr) return false;
   const auto data = dword_bytes(value);
-  return RegSetValueExA(key_, name, 0, REG_DWORD, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+  return RegSetValueExA(key_, name, 0, REG_DWORD, data.data(), static_cast<DWORD>(data.size())) ==
+         ERROR_SUCCESS;
 }
 
 void RegistryStore::close() {
@@ -57,8 +58,6 @@ void RegistryStore::close() {
   key_ = nullptr;
 }
 
-std::unique_ptr<SettingsStore> make_user_settings_store() {
-  return std::make_unique<RegistryStore>();
-}
+std::unique_ptr<SettingsStore> make_user_settings_store() { return std::make_unique<RegistryStore>(); }
 
 }  // namespace roamlets

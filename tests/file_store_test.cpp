@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -12,8 +13,6 @@
 #include <set>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "settings/posix_file_store.h"
 #include "settings/settings.h"
 
@@ -23,9 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 bool same(const Settings& a, const Settings& b) {
-  return a.VIEW_MODE == b.VIEW_MODE && a.NUM_ROAMLETS == b.NUM_ROAMLETS &&
-         a.NUM_CHASERS == b.NUM_CHASERS && a.DENSITY == b.DENSITY &&
-         a.LINE_WIDTH == b.LINE_WIDTH && a.STAR_SIZE == b.STAR_SIZE &&
+  return a.VIEW_MODE == b.VIEW_MODE && a.NUM_ROAMLETS == b.NUM_ROAMLETS && a.NUM_CHASERS == b.NUM_CHASERS &&
+         a.DENSITY == b.DENSITY && a.LINE_WIDTH == b.LINE_WIDTH && a.STAR_SIZE == b.STAR_SIZE &&
          a.STAR_SMOOTH == b.STAR_SMOOTH && a.FOG_ENABLE == b.FOG_ENABLE;
 }
 

@@ -1,10 +1,10 @@
 // One mover's tick: roamlet legs, chaser pursuit, the nearest-target scan and
 // the trail ring.
+#include "scene/mover.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "scene/mover.h"
 
 namespace roamlets {
 namespace {

@@ -1,8 +1,8 @@
 // Spawning and resizing the two populations: the draws each spawn makes, the
 // single rounding of spawn values, and counts a bad store can deliver.
-#include <gtest/gtest.h>
-
 #include "scene/population.h"
+
+#include <gtest/gtest.h>
 
 namespace roamlets {
 namespace {
@@ -71,7 +71,8 @@ TEST(Population, ChasersSpawnFromElevenDrawsAndPickTheNearestRoamlet) {
   ASSERT_EQ(scene.chasers.size(), 2u);
   for (const Mover& m : scene.chasers) {
     // Colour: green, then red, then blue.
-    expect_yxz(m.colour, [&] { return static_cast<float>((stream.draw(50) + 50) * static_cast<double>(0.01f)); });
+    expect_yxz(m.colour,
+               [&] { return static_cast<float>((stream.draw(50) + 50) * static_cast<double>(0.01f)); });
     EXPECT_EQ(m.colour.w, 1.0f);
     expect_spawn_position(m, stream);
     expect_yxz(m.speed, [&] {

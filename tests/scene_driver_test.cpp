@@ -1,9 +1,9 @@
 // Scene initialisation and the tick: warm-up, camera modes and the counter.
+#include "scene/scene_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "scene/scene_driver.h"
 
 namespace roamlets {
 namespace {
@@ -70,8 +70,7 @@ TEST(SceneDriver, RotateCameraFollowsTheTickCounter) {
   EXPECT_EQ(scene.angle_x, 140.0f);
   EXPECT_EQ(scene.angle_y, 280.0f);
   EXPECT_EQ(scene.angle_z, 250.0f);
-  EXPECT_EQ(scene.scale,
-            static_cast<float>(std::sin(280.0 * static_cast<double>(0.017453292f)) - 1.0));
+  EXPECT_EQ(scene.scale, static_cast<float>(std::sin(280.0 * static_cast<double>(0.017453292f)) - 1.0));
 }
 
 TEST(SceneDriver, SnapshotDrawsThreeAnglesEveryFiveHundredTicks) {

@@ -1,7 +1,6 @@
 // scene-dump's command line: good runs print one JSON object, bad arguments
 // get a usage message and status 2.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <array>
@@ -30,17 +29,17 @@ Result run_dump(const std::string& args) {
 
 TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
   const char* bad[] = {
-      "--seed",                        // missing value
-      "--seed x",                      // not a number
-      "--seed 4294967296",             // does not fit in 32 bits
-      "--roamlets 12abc",              // trailing junk
-      "--roamlets ''",                 // empty
-      "--chasers 99999999999",         // too large for a count
-      "--mode sideways",               // unknown mode name
-      "--ticks -1",                    // negative ticks
-      "--density 1.5",                 // not whole
-      "--frobnicate 3",                // unknown option
-      "stray",                         // not an option
+      "--seed",                 // missing value
+      "--seed x",               // not a number
+      "--seed 4294967296",      // does not fit in 32 bits
+      "--roamlets 12abc",       // trailing junk
+      "--roamlets ''",          // empty
+      "--chasers 99999999999",  // too large for a count
+      "--mode sideways",        // unknown mode name
+      "--ticks -1",             // negative ticks
+      "--density 1.5",          // not whole
+      "--frobnicate 3",         // unknown option
+      "stray",                  // not an option
   };
   for (const char* args : bad) {
     const Result r = run_dump(args);
@@ -61,7 +60,8 @@ TEST(SceneDumpCli, PrintsTheWholeStateAsOneObject) {
 
   // Signed and unsigned spellings of the same seed, and the mode by name or
   // by number, give the same scene.
-  EXPECT_EQ(run_dump("--seed -1 --mode rotate --ticks 5").out, run_dump("--seed 4294967295 --mode 1 --ticks 5").out);
+  EXPECT_EQ(run_dump("--seed -1 --mode rotate --ticks 5").out,
+            run_dump("--seed 4294967295 --mode 1 --ticks 5").out);
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "settings/memory_store.h"
-#include "settings/settings.h"
 
 namespace roamlets {
 namespace {
@@ -16,14 +17,14 @@ using Fields = std::array<std::int32_t, 8>;
 
 // The fields in the order of the settings table.
 Fields fields(const Settings& s) {
-  return {s.VIEW_MODE, s.NUM_ROAMLETS, s.NUM_CHASERS, s.DENSITY,
-          s.LINE_WIDTH, s.STAR_SIZE, s.STAR_SMOOTH, s.FOG_ENABLE};
+  return {s.VIEW_MODE,  s.NUM_ROAMLETS, s.NUM_CHASERS, s.DENSITY,
+          s.LINE_WIDTH, s.STAR_SIZE,    s.STAR_SMOOTH, s.FOG_ENABLE};
 }
 
 // What the store holds, as the settings would read it, in the same order.
 std::array<std::optional<std::int32_t>, 8> stored(const MemoryStore& store) {
-  return {store.get("VIEW_MODE"), store.get("NUM_ROAMLETS"), store.get("NUM_CHASERS"),
-          store.get("DENSITY"),   store.get("LINE_WIDTH"),   store.get("STAR_SIZE"),
+  return {store.get("VIEW_MODE"),   store.get("NUM_ROAMLETS"), store.get("NUM_CHASERS"),
+          store.get("DENSITY"),     store.get("LINE_WIDTH"),   store.get("STAR_SIZE"),
           store.get("STAR_SMOOTH"), store.get("FOG_ENABLE")};
 }
 
@@ -50,9 +51,8 @@ const std::vector<std::string> kLoadLog = {
     "read LINE_WIDTH", "read STAR_SIZE", "read STAR_SMOOTH",  "read FOG_ENABLE",  "close"};
 
 const std::vector<std::string> kSaveLog = {
-    "open_write",       "write NUM_ROAMLETS", "write VIEW_MODE",   "write NUM_CHASERS",
-    "write DENSITY",    "write LINE_WIDTH",   "write STAR_SIZE",   "write STAR_SMOOTH",
-    "write FOG_ENABLE", "close"};
+    "open_write",       "write NUM_ROAMLETS", "write VIEW_MODE",   "write NUM_CHASERS", "write DENSITY",
+    "write LINE_WIDTH", "write STAR_SIZE",    "write STAR_SMOOTH", "write FOG_ENABLE",  "close"};
 
 TEST(LoadSettings, NoKeyKeepsDefaultsAndASaveCreatesThem) {
   MemoryStore store;
@@ -166,13 +166,13 @@ TEST(SaveAbsentSettings, WritesOnlyAbsentValuesInTheSaveOrder) {
   save_absent_settings(edited(), store);
 
   const std::vector<std::string> writes(store.log.begin() + 10, store.log.end());
-  EXPECT_EQ(writes, (std::vector<std::string>{"open_write", "write NUM_ROAMLETS",
-                                              "write NUM_CHASERS", "write LINE_WIDTH",
-                                              "write STAR_SIZE", "write STAR_SMOOTH", "close"}));
+  EXPECT_EQ(writes,
+            (std::vector<std::string>{"open_write", "write NUM_ROAMLETS", "write NUM_CHASERS",
+                                      "write LINE_WIDTH", "write STAR_SIZE", "write STAR_SMOOTH", "close"}));
   const Settings e = edited();
-  EXPECT_EQ(stored(store), (std::array<std::optional<std::int32_t>, 8>{
-                               2, e.NUM_ROAMLETS, e.NUM_CHASERS, 500, e.LINE_WIDTH, e.STAR_SIZE,
-                               e.STAR_SMOOTH, 0}));
+  EXPECT_EQ(stored(store),
+            (std::array<std::optional<std::int32_t>, 8>{2, e.NUM_ROAMLETS, e.NUM_CHASERS, 500, e.LINE_WIDTH,
+                                                        e.STAR_SIZE, e.STAR_SMOOTH, 0}));
 }
 
 TEST(SaveAbsentSettings, NoKeyCreatesAllEight) {

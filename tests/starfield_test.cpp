@@ -1,10 +1,10 @@
 // The star field: its points, their count for a DENSITY, and the draws it makes.
+#include "scene/starfield.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
-
-#include "scene/starfield.h"
 
 namespace roamlets {
 namespace {

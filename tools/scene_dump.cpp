@@ -203,8 +203,10 @@ std::string scene_json(const SceneState& scene, std::uint32_t star_count) {
   j.raw(",");
   j.key("tick_counter");
   j.number(std::int64_t{scene.tick_counter});
-  const std::pair<const char*, float> camera[] = {
-      {"angle_x", scene.angle_x}, {"angle_y", scene.angle_y}, {"angle_z", scene.angle_z}, {"scale", scene.scale}};
+  const std::pair<const char*, float> camera[] = {{"angle_x", scene.angle_x},
+                                                  {"angle_y", scene.angle_y},
+                                                  {"angle_z", scene.angle_z},
+                                                  {"scale", scene.scale}};
   for (const auto& [name, v] : camera) {
     j.raw(",");
     j.key(name);
