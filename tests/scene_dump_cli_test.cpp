@@ -49,6 +49,12 @@ TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
   }
 }
 
+TEST(SceneDumpCli, HelpIsNotAnError) {
+  const Result r = run_dump("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("usage: scene-dump", 0), 0u);
+}
+
 TEST(SceneDumpCli, PrintsTheWholeStateAsOneObject) {
   const Result r = run_dump("--seed 7 --roamlets 2 --chasers 1 --mode snapshot --ticks 3 --density 30000");
   ASSERT_EQ(r.status, 0) << r.out;

@@ -44,17 +44,18 @@ std::optional<std::int32_t> parse_mode(std::string_view text) {
   return parse_int32(text);
 }
 
+enum class Parsed { Run, Help, Bad };
+
 // Fills `options` from the arguments; names the first bad one in `error`.
-bool parse_args(int argc, char** argv, Options& options, std::string& error) {
+Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view name = argv[i];
     if (name == "--help" || name == "-h") {
-      error.clear();
-      return false;
+      return Parsed::Help;
     }
     if (i + 1 >= argc) {
       error = "missing value after " + std::string(name);
-      return false;
+      return Parsed::Bad;
     }
     const std::string_view value = argv[++i];
     bool ok = false;
@@ -81,17 +82,17 @@ bool parse_args(int argc, char** argv, Options& options, std::string& error) {
       }
       if (field == nullptr) {
         error = "unknown option " + std::string(name);
-        return false;
+        return Parsed::Bad;
       }
       ok = v.has_value();
       *field = v.value_or(0);
     }
     if (!ok) {
       error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
-      return false;
+      return Parsed::Bad;
     }
   }
-  return true;
+  return Parsed::Run;
 }
 
 class CountingSink : public StarSink {
@@ -234,10 +235,16 @@ std::string scene_json(const SceneState& scene, std::uint32_t star_count) {
 int run(int argc, char** argv) {
   Options options;
   std::string error;
-  if (!parse_args(argc, argv, options, error)) {
-    if (!error.empty()) std::fprintf(stderr, "scene-dump: %s\n", error.c_str());
-    std::fputs(kUsage, stderr);
-    return 2;
+  switch (parse_args(argc, argv, options, error)) {
+    case Parsed::Help:
+      std::fputs(kUsage, stdout);
+      return 0;
+    case Parsed::Bad:
+      std::fprintf(stderr, "scene-dump: %s\n", error.c_str());
+      std::fputs(kUsage, stderr);
+      return 2;
+    case Parsed::Run:
+      break;
   }
   SceneState scene;
   CountingSink sink;
