@@ -46,10 +46,13 @@ struct Mover {
   Vec4 next_position{};
 
   // (1, 1, 1) normalised, with w = 0.
-  static Vec4 initial_heading() {
-    Vec4 v{1.0f, 1.0f, 1.0f, 0.0f};
-    v.normalize();
-    return v;
+  static const Vec4& initial_heading() {
+    static const Vec4 heading = [] {
+      Vec4 v{1.0f, 1.0f, 1.0f, 0.0f};
+      v.normalize();
+      return v;
+    }();
+    return heading;
   }
 };
 
