@@ -31,8 +31,7 @@ constexpr const char* kUsage =
     "  --density D   star-field DENSITY (default 200)\n";
 
 struct Options {
-  std::uint32_t seed = 0;
-  bool seeded = false;
+  std::optional<std::uint32_t> seed;  // the calendar time when absent
   Settings settings;
   std::uint32_t ticks = 0;
 };
@@ -60,10 +59,8 @@ Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
     const std::string_view value = argv[++i];
     bool ok = false;
     if (name == "--seed") {
-      const auto v = parse_bits32(value);
-      ok = v.has_value();
-      options.seed = v.value_or(0);
-      options.seeded = true;
+      options.seed = parse_bits32(value);
+      ok = options.seed.has_value();
     } else if (name == "--ticks") {
       const auto v = parse_uint32(value);
       ok = v.has_value();
@@ -101,135 +98,112 @@ class CountingSink : public StarSink {
   std::uint32_t count = 0;
 };
 
+// Builds compact JSON; commas between members and elements are placed for the
+// caller.
 class JsonWriter {
  public:
-  void raw(const char* text) { out_ += text; }
+  void open(char bracket) {
+    separate();
+    out_ += bracket;
+    first_ = true;
+  }
+  void close(char bracket) {
+    out_ += bracket;
+    first_ = false;
+  }
   void key(const char* name) {
+    separate();
     out_ += '"';
     out_ += name;
     out_ += "\":";
+    first_ = true;
+  }
+  void literal(const char* text) {
+    separate();
+    out_ += text;
   }
   // Nine significant digits read back to the same float.
-  void number(float v) {
+  void value(float v) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(v));
-    out_ += buffer;
+    literal(buffer);
   }
-  void number(std::int64_t v) { out_ += std::to_string(v); }
-  void vec(const Vec4& v) {
-    out_ += '[';
-    number(v.x);
-    out_ += ',';
-    number(v.y);
-    out_ += ',';
-    number(v.z);
-    out_ += ',';
-    number(v.w);
-    out_ += ']';
+  void value(std::int64_t v) { literal(std::to_string(v).c_str()); }
+  void value(const Vec4& v) {
+    open('[');
+    for (const float c : {v.x, v.y, v.z, v.w}) value(c);
+    close(']');
+  }
+  template <typename T>
+  void field(const char* name, const T& v) {
+    key(name);
+    value(v);
   }
   const std::string& text() const { return out_; }
 
  private:
+  void separate() {
+    if (!first_) out_ += ',';
+    first_ = false;
+  }
   std::string out_;
+  bool first_ = true;
 };
 
 void write_mover(JsonWriter& j, const Mover& m) {
-  j.raw("{");
+  j.open('{');
   j.key("kind");
-  j.raw(m.kind == MoverKind::Roamlet ? "\"roamlet\"" : "\"chaser\"");
-  j.raw(",");
+  j.literal(m.kind == MoverKind::Roamlet ? "\"roamlet\"" : "\"chaser\"");
   j.key("target");
   if (m.target == kNoTarget) {
-    j.raw("null");
+    j.literal("null");
   } else {
-    j.number(std::int64_t{m.target});
+    j.value(std::int64_t{m.target});
   }
-  const std::pair<const char*, const Vec4*> before_trail[] = {
-      {"heading", &m.heading}, {"desired", &m.desired}, {"turn_step", &m.turn_step}};
-  for (const auto& [name, v] : before_trail) {
-    j.raw(",");
-    j.key(name);
-    j.vec(*v);
-  }
-  j.raw(",");
-  j.key("leg_duration");
-  j.number(m.leg_duration);
-  j.raw(",");
-  j.key("leg_elapsed");
-  j.number(m.leg_elapsed);
-  j.raw(",");
-  j.key("colour");
-  j.vec(m.colour);
-  j.raw(",");
+  j.field("heading", m.heading);
+  j.field("desired", m.desired);
+  j.field("turn_step", m.turn_step);
+  j.field("leg_duration", m.leg_duration);
+  j.field("leg_elapsed", m.leg_elapsed);
+  j.field("colour", m.colour);
   j.key("trail");
-  j.raw("[");
-  for (std::size_t i = 0; i < m.trail.slots.size(); ++i) {
-    if (i != 0) j.raw(",");
-    j.vec(m.trail.slots[i]);
-  }
-  j.raw("],");
-  j.key("head");
-  j.number(std::int64_t{m.trail.head});
-  j.raw(",");
-  j.key("speed_min");
-  j.number(std::int64_t{m.speed_min});
-  j.raw(",");
-  j.key("speed_max");
-  j.number(std::int64_t{m.speed_max});
-  const std::pair<const char*, const Vec4*> after_trail[] = {
-      {"position", &m.position}, {"speed", &m.speed}, {"next_position", &m.next_position}};
-  for (const auto& [name, v] : after_trail) {
-    j.raw(",");
-    j.key(name);
-    j.vec(*v);
-  }
-  j.raw("}");
+  j.open('[');
+  for (const Vec4& slot : m.trail.slots) j.value(slot);
+  j.close(']');
+  j.field("head", std::int64_t{m.trail.head});
+  j.field("speed_min", std::int64_t{m.speed_min});
+  j.field("speed_max", std::int64_t{m.speed_max});
+  j.field("position", m.position);
+  j.field("speed", m.speed);
+  j.field("next_position", m.next_position);
+  j.close('}');
 }
 
 void write_movers(JsonWriter& j, const char* name, const std::vector<Mover>& movers) {
   j.key(name);
-  j.raw("[");
-  for (std::size_t i = 0; i < movers.size(); ++i) {
-    if (i != 0) j.raw(",");
-    write_mover(j, movers[i]);
-  }
-  j.raw("]");
+  j.open('[');
+  for (const Mover& m : movers) write_mover(j, m);
+  j.close(']');
 }
 
 std::string scene_json(const SceneState& scene, std::uint32_t star_count) {
   JsonWriter j;
-  j.raw("{");
-  j.key("lcg_state");
-  j.number(std::int64_t{scene.lcg.state()});
-  j.raw(",");
-  j.key("tick_counter");
-  j.number(std::int64_t{scene.tick_counter});
-  const std::pair<const char*, float> camera[] = {{"angle_x", scene.angle_x},
-                                                  {"angle_y", scene.angle_y},
-                                                  {"angle_z", scene.angle_z},
-                                                  {"scale", scene.scale}};
-  for (const auto& [name, v] : camera) {
-    j.raw(",");
-    j.key(name);
-    j.number(v);
-  }
-  j.raw(",");
+  j.open('{');
+  j.field("lcg_state", std::int64_t{scene.lcg.state()});
+  j.field("tick_counter", std::int64_t{scene.tick_counter});
+  j.field("angle_x", scene.angle_x);
+  j.field("angle_y", scene.angle_y);
+  j.field("angle_z", scene.angle_z);
+  j.field("scale", scene.scale);
   j.key("translate");
-  j.raw("[");
-  j.number(scene.translate[0]);
-  j.raw(",");
-  j.number(scene.translate[1]);
-  j.raw(",");
-  j.number(scene.translate[2]);
-  j.raw("],");
-  j.key("star_count");
-  j.number(std::int64_t{star_count});
-  j.raw(",");
+  j.open('[');
+  for (const float c : scene.translate) j.value(c);
+  j.close(']');
+  j.field("star_count", std::int64_t{star_count});
   write_movers(j, "roamlets", scene.roamlets);
-  j.raw(",");
   write_movers(j, "chasers", scene.chasers);
-  j.raw("}\n");
-  return j.text();
+  j.close('}');
+  return j.text() + '\n';
 }
 
 int run(int argc, char** argv) {
@@ -249,8 +223,8 @@ int run(int argc, char** argv) {
   SceneState scene;
   CountingSink sink;
   build_starfield(star_step(options.settings.DENSITY), scene.lcg, sink);
-  if (options.seeded) {
-    init_scene_model(scene, options.settings, options.seed);
+  if (options.seed) {
+    init_scene_model(scene, options.settings, *options.seed);
   } else {
     init_scene_model(scene, options.settings);
   }
