@@ -1,5 +1,7 @@
 // The scene model's state: the generator, the two populations, the tick
-// counter and the camera of the Rotate and Snapshot modes.
+// counter and the camera of the Rotate and Snapshot modes, with the few
+// numbers the renderer keeps beside them (the star list's name and the window
+// size). Nothing here depends on OpenGL.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,13 @@ struct SceneState {
   float angle_z = 0.0f;
   float scale = 1.0f;
   float translate[3] = {0.0f, 0.0f, -3.0f};
+
+  // Owned by the renderer: the name of the compiled star field (0 for none),
+  // and the window size with its width-to-height ratio.
+  std::uint32_t star_list = 0;
+  std::int32_t viewport_width = 12;
+  std::int32_t viewport_height = 12;
+  float aspect = 1.0f;
 };
 
 }  // namespace roamlets

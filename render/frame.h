@@ -1,0 +1,25 @@
+// One frame of the scene: the camera of the view mode, the star field and
+// every mover's trail. Reads the scene, never changes it.
+#pragma once
+
+#include "scene/mover.h"
+#include "scene/scene_state.h"
+#include "settings/settings.h"
+
+namespace roamlets {
+
+// Star colour: a translucent grey.
+inline constexpr float kStarColour[4] = {0.5f, 0.5f, 0.5f, 0.6f};
+
+// Clears, places the camera for VIEW_MODE, replays the star list, draws the
+// chasers' trails and then the roamlets', and flushes. The model-view matrix
+// is left as it was found. In Chase mode without a chaser the camera takes
+// the fixed view of the other modes at rest: the scene's centre three units
+// ahead, unrotated.
+void scene_render(const SceneState& scene, const Settings& settings);
+
+// One line strip in the mover's colour through its 49 newest recorded
+// positions, oldest first (slots head + 1 ... 49, then 0 ... head - 1).
+void draw_trail(const Mover& mover);
+
+}  // namespace roamlets

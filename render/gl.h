@@ -1,0 +1,15 @@
+// The platform's OpenGL 1.1 and GLU headers, for the renderer's files.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+#include <GL/gl.h>
+#include <GL/glu.h>

@@ -1,0 +1,40 @@
+// What a saver run sets up once in its OpenGL context: the fixed render state,
+// the star field, the scene model and fog; and the projection that follows
+// the window size. Every call needs the context to be current.
+#pragma once
+
+#include <cstdint>
+
+#include "scene/scene_state.h"
+#include "settings/settings.h"
+
+namespace roamlets {
+
+// Vertical field of view in degrees, and the near and far planes.
+inline constexpr double kFieldOfView = 120.0;
+inline constexpr double kNearPlane = 0.1;
+inline constexpr double kFarPlane = 100.0;
+
+// Sets the viewport, projection and fixed state (blending, line width and
+// smoothing, depth test, point size, star smoothing), compiles the star field
+// from the generator as it stands, then initialises the scene model with
+// `seed` and applies fog. Settings changed later do not reach this state.
+void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed);
+
+// As above, seeded with the current calendar time in whole seconds.
+void scene_init(SceneState& scene, const Settings& settings);
+
+// Follows a new window size: viewport, stored size, aspect and projection.
+// A size without area (a minimised window reports 0 x 0) keeps the previous
+// aspect, and negative sizes count as 0.
+void scene_resize(SceneState& scene, std::int32_t width, std::int32_t height);
+
+// Loads the perspective projection for the scene's aspect and resets the
+// model-view matrix, leaving the model-view matrix selected.
+void apply_projection(const SceneState& scene);
+
+// Exponential fog in black, and a black clear colour, when FOG_ENABLE is set;
+// with it off nothing is touched.
+void apply_fog(const Settings& settings);
+
+}  // namespace roamlets
