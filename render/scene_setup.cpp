@@ -47,13 +47,6 @@ void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed)
   apply_fog(settings);
 }
 
-void scene_init(SceneState& scene, const Settings& settings) {
-  set_fixed_state(scene, settings);
-  scene.star_list = compile_starfield(settings.DENSITY, scene.lcg);
-  init_scene_model(scene, settings);
-  apply_fog(settings);
-}
-
 void scene_resize(SceneState& scene, std::int32_t width, std::int32_t height) {
   width = std::max(width, 0);
   height = std::max(height, 0);

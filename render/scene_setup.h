@@ -18,11 +18,9 @@ inline constexpr double kFarPlane = 100.0;
 // Sets the viewport, projection and fixed state (blending, line width and
 // smoothing, depth test, point size, star smoothing), compiles the star field
 // from the generator as it stands, then initialises the scene model with
-// `seed` and applies fog. Settings changed later do not reach this state.
+// `seed` (a saver run passes calendar_seed()) and applies fog. Settings
+// changed later do not reach this state.
 void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed);
-
-// As above, seeded with the current calendar time in whole seconds.
-void scene_init(SceneState& scene, const Settings& settings);
 
 // Follows a new window size: viewport, stored size, aspect and projection.
 // A size without area (a minimised window reports 0 x 0) keeps the previous

@@ -64,7 +64,7 @@ void init_scene_model(SceneState& scene, const Settings& settings, std::uint32_t
 }
 
 void init_scene_model(SceneState& scene, const Settings& settings) {
-  init_scene_model(scene, settings, static_cast<std::uint32_t>(std::time(nullptr)));
+  init_scene_model(scene, settings, calendar_seed());
 }
 
 void scene_tick(SceneState& scene, const Settings& settings) {
@@ -81,5 +81,7 @@ void scene_tick(SceneState& scene, const Settings& settings) {
   step_movers(scene);
   scene.tick_counter = scene.tick_counter + 1u;
 }
+
+std::uint32_t calendar_seed() { return static_cast<std::uint32_t>(std::time(nullptr)); }
 
 }  // namespace roamlets

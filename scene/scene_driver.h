@@ -14,8 +14,11 @@ namespace roamlets {
 // The tick counter is left as it is.
 void init_scene_model(SceneState& scene, const Settings& settings, std::uint32_t seed);
 
-// As above, seeded with the current calendar time in whole seconds.
+// As above, seeded with calendar_seed().
 void init_scene_model(SceneState& scene, const Settings& settings);
+
+// The current calendar time in whole seconds, the seed of a saver run.
+std::uint32_t calendar_seed();
 
 // One simulation tick: the camera of the view mode in `settings`, then every
 // chaser, then every roamlet, then the tick counter.

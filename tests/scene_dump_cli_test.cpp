@@ -1,30 +1,17 @@
 // scene-dump's command line: good runs print one JSON object, bad arguments
 // get a usage message and status 2.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
+
+#include "tests/run_command.h"
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using roamlets::testing_cli::CommandResult;
 
-Result run_dump(const std::string& args) {
-  const std::string command = std::string(SCENE_DUMP_PATH) + " " + args + " 2>&1";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int raw = pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return result;
+CommandResult run_dump(const std::string& args) {
+  return roamlets::testing_cli::run_command(std::string(SCENE_DUMP_PATH) + " " + args);
 }
 
 TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
@@ -42,7 +29,7 @@ TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
       "stray",                  // not an option
   };
   for (const char* args : bad) {
-    const Result r = run_dump(args);
+    const CommandResult r = run_dump(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_NE(r.out.find("usage: scene-dump"), std::string::npos) << args;
     EXPECT_EQ(r.out.find('{'), std::string::npos) << args;
@@ -50,13 +37,14 @@ TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
 }
 
 TEST(SceneDumpCli, HelpIsNotAnError) {
-  const Result r = run_dump("--help");
+  const CommandResult r = run_dump("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("usage: scene-dump", 0), 0u);
 }
 
 TEST(SceneDumpCli, PrintsTheWholeStateAsOneObject) {
-  const Result r = run_dump("--seed 7 --roamlets 2 --chasers 1 --mode snapshot --ticks 3 --density 30000");
+  const CommandResult r =
+      run_dump("--seed 7 --roamlets 2 --chasers 1 --mode snapshot --ticks 3 --density 30000");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out.front(), '{');
   EXPECT_EQ(r.out.back(), '\n');

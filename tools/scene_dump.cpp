@@ -1,7 +1,7 @@
 // scene-dump: runs the scene model for a number of ticks and prints its whole
 // state as one JSON object, so that a scene can be inspected and compared.
 //
-//   scene-dump --seed S --roamlets R --chasers C --mode M --ticks T [--density D]
+//   scene-dump [--seed S] [--ticks T] [setting options]
 //
 // As in a saver run, the star field is built first, from the generator's
 // initial state, then the scene is seeded and initialised, then it ticks.
@@ -17,31 +17,22 @@
 #include "scene/starfield.h"
 #include "settings/settings.h"
 #include "tools/cli_numbers.h"
+#include "tools/setting_options.h"
 
 namespace roamlets {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: scene-dump [--seed S] [--roamlets R] [--chasers C] [--mode M] [--ticks T] [--density D]\n"
-    "  --seed S      generator seed, a 32-bit value (default: the current time)\n"
-    "  --roamlets R  roamlet count (default 10; clamped to 0..500)\n"
-    "  --chasers C   chaser count (default 25; clamped to 0..500)\n"
-    "  --mode M      chase, rotate, snapshot or a stored number (default chase)\n"
-    "  --ticks T     ticks to run after the warm-up (default 0)\n"
-    "  --density D   star-field DENSITY (default 200)\n";
+    "usage: scene-dump [--seed S] [--ticks T] [setting options]\n"
+    "  --seed S         generator seed, a 32-bit value (default: the current time)\n"
+    "  --ticks T        ticks to run after the warm-up (default 0)\n"
+    "Setting options (default: the settings' defaults, not the user's):\n";
 
 struct Options {
   std::optional<std::uint32_t> seed;  // the calendar time when absent
   Settings settings;
   std::uint32_t ticks = 0;
 };
-
-std::optional<std::int32_t> parse_mode(std::string_view text) {
-  if (text == "chase") return static_cast<std::int32_t>(ViewMode::Chase);
-  if (text == "rotate") return static_cast<std::int32_t>(ViewMode::Rotate);
-  if (text == "snapshot") return static_cast<std::int32_t>(ViewMode::Snapshot);
-  return parse_int32(text);
-}
 
 enum class Parsed { Run, Help, Bad };
 
@@ -66,23 +57,12 @@ Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
       ok = v.has_value();
       options.ticks = v.value_or(0);
     } else {
-      std::int32_t* field = nullptr;
-      std::optional<std::int32_t> v;
-      if (name == "--mode") {
-        field = &options.settings.VIEW_MODE;
-        v = parse_mode(value);
-      } else {
-        if (name == "--roamlets") field = &options.settings.NUM_ROAMLETS;
-        if (name == "--chasers") field = &options.settings.NUM_CHASERS;
-        if (name == "--density") field = &options.settings.DENSITY;
-        v = parse_int32(value);
-      }
-      if (field == nullptr) {
+      const SettingOption applied = apply_setting_option(name, value, options.settings);
+      if (applied == SettingOption::NotOne) {
         error = "unknown option " + std::string(name);
         return Parsed::Bad;
       }
-      ok = v.has_value();
-      *field = v.value_or(0);
+      ok = applied == SettingOption::Applied;
     }
     if (!ok) {
       error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
@@ -212,10 +192,12 @@ int run(int argc, char** argv) {
   switch (parse_args(argc, argv, options, error)) {
     case Parsed::Help:
       std::fputs(kUsage, stdout);
+      std::fputs(kSettingOptionsUsage, stdout);
       return 0;
     case Parsed::Bad:
       std::fprintf(stderr, "scene-dump: %s\n", error.c_str());
       std::fputs(kUsage, stderr);
+      std::fputs(kSettingOptionsUsage, stderr);
       return 2;
     case Parsed::Run:
       break;

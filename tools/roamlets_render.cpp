@@ -1,0 +1,195 @@
+// roamlets-render: draws the scene without a display, into PNG files.
+//
+//   roamlets-render --out frame.png [--size 1280x720] [--seed S] [--ticks T] [--frames N]
+//                   [setting options]
+//
+// The settings come from the user's store, then from the setting options. As
+// in a saver run, the render state and the star field are set up first, then
+// the scene is seeded and warmed up, then the window size arrives. The first
+// frame shows the scene after T ticks; with --frames N each further frame
+// follows one more tick, as the saver's tick and frame timers interleave.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "render/frame.h"
+#include "render/osmesa_surface.h"
+#include "render/scene_setup.h"
+#include "scene/scene_driver.h"
+#include "settings/settings.h"
+#include "settings/user_store.h"
+#include "tools/cli_numbers.h"
+#include "tools/png_file.h"
+#include "tools/setting_options.h"
+
+namespace roamlets {
+namespace {
+
+constexpr std::uint32_t kMaxTicks = 1'000'000;
+constexpr std::uint32_t kMaxFrames = 100'000;
+
+constexpr const char* kUsage =
+    "usage: roamlets-render --out FILE.png [--size WxH] [--seed S] [--ticks T] [--frames N]\n"
+    "                       [setting options]\n"
+    "  --out FILE.png   where the picture goes; with --frames N > 1, FILE-0001.png and on\n"
+    "  --size WxH       picture size in pixels (default 1280x720, at most 8192 a side)\n"
+    "  --seed S         generator seed, a 32-bit value (default: the current time)\n"
+    "  --ticks T        ticks before the first frame (default 0, at most 1000000)\n"
+    "  --frames N       number of frames, one tick apart (default 1, at most 100000)\n"
+    "Setting options (default: the user's stored settings):\n";
+
+struct Options {
+  std::string out;
+  int width = 1280;
+  int height = 720;
+  std::optional<std::uint32_t> seed;  // the calendar time when absent
+  std::uint32_t ticks = 0;
+  std::uint32_t frames = 1;
+  std::vector<std::pair<std::string_view, std::string_view>> setting_args;
+};
+
+bool parse_size(std::string_view text, int& width, int& height) {
+  const std::size_t x = text.find('x');
+  if (x == std::string_view::npos) return false;
+  const auto w = parse_int32(text.substr(0, x));
+  const auto h = parse_int32(text.substr(x + 1));
+  if (!w || !h || *w < 1 || *h < 1 || *w > OsMesaSurface::kMaxSide || *h > OsMesaSurface::kMaxSide)
+    return false;
+  width = *w;
+  height = *h;
+  return true;
+}
+
+std::optional<std::uint32_t> parse_bounded(std::string_view text, std::uint32_t low, std::uint32_t high) {
+  const auto v = parse_uint32(text);
+  if (!v || *v < low || *v > high) return std::nullopt;
+  return v;
+}
+
+enum class Parsed { Run, Help, Bad };
+
+Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view name = argv[i];
+    if (name == "--help" || name == "-h") return Parsed::Help;
+    if (i + 1 >= argc) {
+      error = "missing value after " + std::string(name);
+      return Parsed::Bad;
+    }
+    const std::string_view value = argv[++i];
+    bool ok = true;
+    if (name == "--out") {
+      options.out = value;
+      ok = !value.empty();
+    } else if (name == "--size") {
+      ok = parse_size(value, options.width, options.height);
+    } else if (name == "--seed") {
+      options.seed = parse_bits32(value);
+      ok = options.seed.has_value();
+    } else if (name == "--ticks") {
+      const auto v = parse_bounded(value, 0, kMaxTicks);
+      ok = v.has_value();
+      options.ticks = v.value_or(0);
+    } else if (name == "--frames") {
+      const auto v = parse_bounded(value, 1, kMaxFrames);
+      ok = v.has_value();
+      options.frames = v.value_or(1);
+    } else {
+      Settings scratch;
+      const SettingOption applied = apply_setting_option(name, value, scratch);
+      if (applied == SettingOption::NotOne) {
+        error = "unknown option " + std::string(name);
+        return Parsed::Bad;
+      }
+      ok = applied == SettingOption::Applied;
+      options.setting_args.emplace_back(name, value);
+    }
+    if (!ok) {
+      error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
+      return Parsed::Bad;
+    }
+  }
+  if (options.out.empty()) {
+    error = "--out is required";
+    return Parsed::Bad;
+  }
+  return Parsed::Run;
+}
+
+// FILE.png -> FILE-0001.png, counting from 1, with at least four digits.
+std::string numbered_path(const std::string& path, std::uint32_t number, std::uint32_t count) {
+  const std::size_t slash = path.rfind('/');
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) {
+    dot = path.size();
+  }
+  const int digits = std::max(4, static_cast<int>(std::to_string(count).size()));
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, "-%0*u", digits, number);
+  return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+int render(const Options& options) {
+  Settings settings;
+  load_settings(settings, *make_user_settings_store());
+  for (const auto& [name, value] : options.setting_args) apply_setting_option(name, value, settings);
+
+  std::string error;
+  const auto surface = OsMesaSurface::create(options.width, options.height, &error);
+  if (!surface) {
+    std::fprintf(stderr, "roamlets-render: %s\n", error.c_str());
+    return 1;
+  }
+
+  SceneState scene;
+  const std::uint32_t seed = options.seed.value_or(calendar_seed());
+  scene_init(scene, settings, seed);
+  scene_resize(scene, options.width, options.height);
+  for (std::uint32_t t = 0; t < options.ticks; ++t) scene_tick(scene, settings);
+
+  for (std::uint32_t frame = 1; frame <= options.frames; ++frame) {
+    if (frame > 1) scene_tick(scene, settings);
+    scene_render(scene, settings);
+    const std::string path =
+        options.frames == 1 ? options.out : numbered_path(options.out, frame, options.frames);
+    if (!write_png(path, options.width, options.height, surface->read_rgba_top_down(), &error)) {
+      std::fprintf(stderr, "roamlets-render: cannot write %s: %s\n", path.c_str(), error.c_str());
+      return 1;
+    }
+    std::printf("%s\n", path.c_str());
+  }
+  std::fprintf(stderr, "roamlets-render: %u frame%s of %dx%d, seed %u, ticks %u to %u\n", options.frames,
+               options.frames == 1 ? "" : "s", options.width, options.height, seed, options.ticks,
+               options.ticks + options.frames - 1);
+  return 0;
+}
+
+int run(int argc, char** argv) {
+  Options options;
+  std::string error;
+  switch (parse_args(argc, argv, options, error)) {
+    case Parsed::Help:
+      std::fputs(kUsage, stdout);
+      std::fputs(kSettingOptionsUsage, stdout);
+      return 0;
+    case Parsed::Bad:
+      std::fprintf(stderr, "roamlets-render: %s\n", error.c_str());
+      std::fputs(kUsage, stderr);
+      std::fputs(kSettingOptionsUsage, stderr);
+      return 2;
+    case Parsed::Run:
+      break;
+  }
+  return render(options);
+}
+
+}  // namespace
+}  // namespace roamlets
+
+int main(int argc, char** argv) { return roamlets::run(argc, argv); }

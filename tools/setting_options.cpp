@@ -1,0 +1,52 @@
+#include "tools/setting_options.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "tools/cli_numbers.h"
+
+namespace roamlets {
+namespace {
+
+std::optional<std::int32_t> parse_mode(std::string_view text) {
+  if (text == "chase") return static_cast<std::int32_t>(ViewMode::Chase);
+  if (text == "rotate") return static_cast<std::int32_t>(ViewMode::Rotate);
+  if (text == "snapshot") return static_cast<std::int32_t>(ViewMode::Snapshot);
+  return parse_int32(text);
+}
+
+std::optional<std::int32_t> parse_switch(std::string_view text) {
+  if (text == "on") return 1;
+  if (text == "off") return 0;
+  return parse_int32(text);
+}
+
+}  // namespace
+
+SettingOption apply_setting_option(std::string_view name, std::string_view value, Settings& settings) {
+  struct Option {
+    std::string_view name;
+    std::int32_t Settings::*field;
+    std::optional<std::int32_t> (*parse)(std::string_view);
+  };
+  static constexpr Option kOptions[] = {
+      {"--mode", &Settings::VIEW_MODE, parse_mode},
+      {"--roamlets", &Settings::NUM_ROAMLETS, parse_int32},
+      {"--chasers", &Settings::NUM_CHASERS, parse_int32},
+      {"--density", &Settings::DENSITY, parse_int32},
+      {"--line-width", &Settings::LINE_WIDTH, parse_int32},
+      {"--star-size", &Settings::STAR_SIZE, parse_int32},
+      {"--star-smooth", &Settings::STAR_SMOOTH, parse_switch},
+      {"--fog", &Settings::FOG_ENABLE, parse_switch},
+  };
+  for (const Option& option : kOptions) {
+    if (option.name != name) continue;
+    const std::optional<std::int32_t> parsed = option.parse(value);
+    if (!parsed) return SettingOption::BadValue;
+    settings.*option.field = *parsed;
+    return SettingOption::Applied;
+  }
+  return SettingOption::NotOne;
+}
+
+}  // namespace roamlets

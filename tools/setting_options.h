@@ -1,0 +1,29 @@
+// The command-line options that set one of the eight settings for a run, as
+// the tools and front ends spell them. Values are taken as a stored value
+// would be: any 32-bit number, with the same treatment of out-of-range values.
+#pragma once
+
+#include <string_view>
+
+#include "settings/settings.h"
+
+namespace roamlets {
+
+// One line per option, for usage texts.
+inline constexpr const char* kSettingOptionsUsage =
+    "  --mode M         chase, rotate, snapshot, or a stored VIEW_MODE number\n"
+    "  --roamlets N     roamlet count (clamped to 0..500)\n"
+    "  --chasers N      chaser count (clamped to 0..500)\n"
+    "  --density N      star-field spacing: larger means fewer stars (1 is the densest)\n"
+    "  --line-width N   trail width in pixels\n"
+    "  --star-size N    star size in pixels\n"
+    "  --star-smooth B  round, additively blended stars: on, off or a number\n"
+    "  --fog B          exponential fog: on, off or a number\n";
+
+enum class SettingOption { NotOne, Applied, BadValue };
+
+// Applies `--name value` to `settings` when `name` is one of the options
+// above.
+SettingOption apply_setting_option(std::string_view name, std::string_view value, Settings& settings);
+
+}  // namespace roamlets
