@@ -1,0 +1,198 @@
+// Speed of whole frames in a 1920 x 1080 off-screen context, each beside a
+// yardstick: the same geometry drawn by the plainest fast OpenGL 1.1 path
+// (the star list, then one client-array line strip per trail). Also the
+// compile of the densest star field.
+//
+// Every case uses the default Chase view with fog and a fixed seed. A
+// measured frame ends with glFinish, so it includes the rasteriser's work;
+// the tick that moves the scene between frames is left out of the timing
+// (scene_bench measures it). Times are wall-clock, since the rasteriser
+// draws on its own threads.
+//
+// A frame's cost depends on how close the trails pass to the camera and
+// varies several-fold from tick to tick, so each case runs a fixed number of
+// frames from the same seed: a frame and its yardstick draw the same scenes.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/osmesa_surface.h"
+#include "render/scene_setup.h"
+#include "render/star_list.h"
+#include "scene/scene_driver.h"
+
+namespace roamlets {
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr std::uint32_t kSeed = 12345;
+constexpr int kTrailVertices = Trail::kLength - 1;
+
+struct Case {
+  const char* name;
+  std::int32_t roamlets;
+  std::int32_t chasers;
+  std::int32_t density;
+  benchmark::IterationCount frames;
+};
+
+// The defaults; the largest populations; and those with the densest star
+// field (about 337,500 stars).
+constexpr Case kCases[] = {
+    {"defaults", 10, 25, 200, 300},
+    {"500x500", 500, 500, 200, 60},
+    {"largest", 500, 500, 1, 60},
+};
+
+Settings settings_for(const Case& c) {
+  Settings s;
+  s.NUM_ROAMLETS = c.roamlets;
+  s.NUM_CHASERS = c.chasers;
+  s.DENSITY = c.density;
+  return s;
+}
+
+// A scene set up in the current context as a saver run sets it up.
+SceneState make_scene(const Settings& settings) {
+  SceneState scene;
+  scene_init(scene, settings, kSeed);
+  scene_resize(scene, kWidth, kHeight);
+  return scene;
+}
+
+// The Chase camera as the renderer places it: one heading behind the first
+// chaser, looking at it. Every case here has chasers.
+void look_from_behind_lead(const SceneState& scene) {
+  const Mover& lead = scene.chasers.front();
+  const Vec4 eye = lead.position - lead.heading;
+  gluLookAt(static_cast<double>(eye.x), static_cast<double>(eye.y), static_cast<double>(eye.z),
+            static_cast<double>(lead.position.x), static_cast<double>(lead.position.y),
+            static_cast<double>(lead.position.z), 0.0, 1.0, 0.0);
+}
+
+// The yardstick frame. Gathers every trail, chasers first, into `vertices`
+// (three floats a vertex, 49 vertices a mover, oldest first), then draws.
+void floor_render(const SceneState& scene, std::vector<GLfloat>& vertices) {
+  const std::vector<Mover>* const groups[] = {&scene.chasers, &scene.roamlets};
+  std::size_t at = 0;
+  for (const std::vector<Mover>* group : groups) {
+    for (const Mover& mover : *group) {
+      for (int i = 1; i < Trail::kLength; ++i) {
+        const Vec4& point =
+            mover.trail.slots[static_cast<std::size_t>((mover.trail.head + i) % Trail::kLength)];
+        vertices[at++] = point.x;
+        vertices[at++] = point.y;
+        vertices[at++] = point.z;
+      }
+    }
+  }
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glPushMatrix();
+  look_from_behind_lead(scene);
+
+  glColor4fv(kStarColour);
+  glCallList(scene.star_list);
+
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+  GLint first = 0;
+  for (const std::vector<Mover>* group : groups) {
+    for (const Mover& mover : *group) {
+      glColor4f(mover.colour.x, mover.colour.y, mover.colour.z, mover.colour.w);
+      glDrawArrays(GL_LINE_STRIP, first, kTrailVertices);
+      first += kTrailVertices;
+    }
+  }
+  glDisableClientState(GL_VERTEX_ARRAY);
+
+  glPopMatrix();
+  glFlush();
+}
+
+// Times `draw` on successive ticks of a fresh scene. The same frames are drawn
+// once untimed before, so that the rasteriser's compiled code and working
+// memory are in place; else the first case to meet them would pay for them.
+template <typename Draw>
+void time_frames(benchmark::State& state, const Settings& settings, Draw draw) {
+  const SceneState start = make_scene(settings);
+  SceneState scene = start;
+  for (benchmark::IterationCount i = 0; i < state.max_iterations; ++i) {
+    draw(scene);
+    glFinish();
+    scene_tick(scene, settings);
+  }
+  scene = start;
+  for (auto _ : state) {
+    draw(scene);
+    glFinish();
+    state.PauseTiming();
+    scene_tick(scene, settings);
+    state.ResumeTiming();
+  }
+  glDeleteLists(start.star_list, 1);
+}
+
+void BM_SceneRender(benchmark::State& state, const Settings& settings) {
+  time_frames(state, settings, [&settings](const SceneState& scene) { scene_render(scene, settings); });
+}
+
+void BM_FloorRender(benchmark::State& state, const Settings& settings) {
+  const std::size_t movers = static_cast<std::size_t>(settings.NUM_ROAMLETS + settings.NUM_CHASERS);
+  std::vector<GLfloat> vertices(movers * static_cast<std::size_t>(kTrailVertices) * 3u);
+  time_frames(state, settings, [&vertices](const SceneState& scene) { floor_render(scene, vertices); });
+}
+
+void BM_StarfieldCompile(benchmark::State& state) {
+  SceneState scene = make_scene(Settings{});
+  for (auto _ : state) {
+    rebuild_starfield(scene, 1);
+    glFinish();
+  }
+  glDeleteLists(scene.star_list, 1);
+}
+
+void register_benchmarks() {
+  for (const Case& c : kCases) {
+    const Settings settings = settings_for(c);
+    const std::string suffix = std::string("/") + c.name;
+    benchmark::RegisterBenchmark(("BM_SceneRender" + suffix).c_str(), BM_SceneRender, settings)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(c.frames)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("BM_FloorRender" + suffix).c_str(), BM_FloorRender, settings)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(c.frames)
+        ->UseRealTime();
+  }
+  benchmark::RegisterBenchmark("BM_StarfieldCompile/density1", BM_StarfieldCompile)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+}  // namespace
+}  // namespace roamlets
+
+// One context, current for the whole run.
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  std::string error;
+  const auto surface = roamlets::OsMesaSurface::create(roamlets::kWidth, roamlets::kHeight, &error);
+  if (surface == nullptr) {
+    std::fprintf(stderr, "render_bench: %s\n", error.c_str());
+    return 1;
+  }
+  benchmark::AddCustomContext("renderer", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  roamlets::register_benchmarks();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
