@@ -2,12 +2,12 @@
 # Installs the Debian 12 packages the build and the tests need, when missing.
 #   scripts/deps.sh native   - the Linux build: compiler, CMake, Ninja, GoogleTest,
 #                              Google Benchmark, Python, off-screen Mesa OpenGL
-#                              with GLU, libpng
+#                              with GLU, libpng, pkg-config
 #   scripts/deps.sh all      - also the MinGW-w64 cross compilers for Windows
 set -euo pipefail
 
 native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
-        libosmesa6-dev libglu1-mesa-dev libpng-dev)
+        pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 
 case "${1:-all}" in
