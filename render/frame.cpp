@@ -52,7 +52,6 @@ void scene_render(const SceneState& scene, const Settings& settings) {
 }
 
 void draw_trail(const Mover& mover) {
-  glDisable(GL_LIGHTING);
   glColor4f(mover.colour.x, mover.colour.y, mover.colour.z, mover.colour.w);
   glBegin(GL_LINE_STRIP);
   const int head = mover.trail.head;

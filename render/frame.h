@@ -20,6 +20,7 @@ void scene_render(const SceneState& scene, const Settings& settings);
 
 // One line strip in the mover's colour through its 49 newest recorded
 // positions, oldest first (slots head + 1 ... 49, then 0 ... head - 1).
+// Lighting must be off, as scene_render leaves it before the trails.
 void draw_trail(const Mover& mover);
 
 }  // namespace roamlets

@@ -53,9 +53,9 @@ int slot_of(const WindowVertex& v) {
   return static_cast<int>(std::lround(static_cast<double>(v.x) / 10.0 - 1.0));
 }
 
-using Frame = GlTest;
+using TrailDrawing = GlTest;
 
-TEST_F(Frame, TrailRunsFromTheSecondOldestSlotToTheNewestInRingOrder) {
+TEST_F(TrailDrawing, RunsFromTheSecondOldestSlotToTheNewestInRingOrder) {
   load_grid_view();
   for (const int head : {0, 1, 20, 48, 49}) {
     const Mover mover = mover_with_numbered_slots(head);

@@ -15,8 +15,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "render/frame.h"
 #include "render/osmesa_surface.h"
@@ -25,8 +23,8 @@
 #include "settings/settings.h"
 #include "settings/user_store.h"
 #include "tools/cli_numbers.h"
+#include "tools/command_line.h"
 #include "tools/png_file.h"
-#include "tools/setting_options.h"
 
 namespace roamlets {
 namespace {
@@ -51,7 +49,7 @@ struct Options {
   std::optional<std::uint32_t> seed;  // the calendar time when absent
   std::uint32_t ticks = 0;
   std::uint32_t frames = 1;
-  std::vector<std::pair<std::string_view, std::string_view>> setting_args;
+  Settings settings;
 };
 
 bool parse_size(std::string_view text, int& width, int& height) {
@@ -72,17 +70,10 @@ std::optional<std::uint32_t> parse_bounded(std::string_view text, std::uint32_t 
   return v;
 }
 
-enum class Parsed { Run, Help, Bad };
-
+// Fills `options` from the arguments, with the setting options on top of
+// the settings already there; names the first bad argument in `error`.
 Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view name = argv[i];
-    if (name == "--help" || name == "-h") return Parsed::Help;
-    if (i + 1 >= argc) {
-      error = "missing value after " + std::string(name);
-      return Parsed::Bad;
-    }
-    const std::string_view value = argv[++i];
+  const auto tool_option = [&options](std::string_view name, std::string_view value) {
     bool ok = true;
     if (name == "--out") {
       options.out = value;
@@ -101,25 +92,16 @@ Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
       ok = v.has_value();
       options.frames = v.value_or(1);
     } else {
-      Settings scratch;
-      const SettingOption applied = apply_setting_option(name, value, scratch);
-      if (applied == SettingOption::NotOne) {
-        error = "unknown option " + std::string(name);
-        return Parsed::Bad;
-      }
-      ok = applied == SettingOption::Applied;
-      options.setting_args.emplace_back(name, value);
+      return OptionResult::NotOne;
     }
-    if (!ok) {
-      error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
-      return Parsed::Bad;
-    }
-  }
-  if (options.out.empty()) {
+    return ok ? OptionResult::Applied : OptionResult::BadValue;
+  };
+  const Parsed parsed = parse_command_line(argc, argv, tool_option, options.settings, error);
+  if (parsed == Parsed::Run && options.out.empty()) {
     error = "--out is required";
     return Parsed::Bad;
   }
-  return Parsed::Run;
+  return parsed;
 }
 
 // FILE.png -> FILE-0001.png, counting from 1, with at least four digits.
@@ -136,10 +118,7 @@ std::string numbered_path(const std::string& path, std::uint32_t number, std::ui
 }
 
 int render(const Options& options) {
-  Settings settings;
-  load_settings(settings, *make_user_settings_store());
-  for (const auto& [name, value] : options.setting_args) apply_setting_option(name, value, settings);
-
+  const Settings& settings = options.settings;
   std::string error;
   const auto surface = OsMesaSurface::create(options.width, options.height, &error);
   if (!surface) {
@@ -172,20 +151,10 @@ int render(const Options& options) {
 
 int run(int argc, char** argv) {
   Options options;
+  load_settings(options.settings, *make_user_settings_store());
   std::string error;
-  switch (parse_args(argc, argv, options, error)) {
-    case Parsed::Help:
-      std::fputs(kUsage, stdout);
-      std::fputs(kSettingOptionsUsage, stdout);
-      return 0;
-    case Parsed::Bad:
-      std::fprintf(stderr, "roamlets-render: %s\n", error.c_str());
-      std::fputs(kUsage, stderr);
-      std::fputs(kSettingOptionsUsage, stderr);
-      return 2;
-    case Parsed::Run:
-      break;
-  }
+  const Parsed parsed = parse_args(argc, argv, options, error);
+  if (const auto status = help_or_usage_error(parsed, "roamlets-render", kUsage, error)) return *status;
   return render(options);
 }
 

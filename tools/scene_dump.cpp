@@ -17,7 +17,7 @@
 #include "scene/starfield.h"
 #include "settings/settings.h"
 #include "tools/cli_numbers.h"
-#include "tools/setting_options.h"
+#include "tools/command_line.h"
 
 namespace roamlets {
 namespace {
@@ -34,42 +34,21 @@ struct Options {
   std::uint32_t ticks = 0;
 };
 
-enum class Parsed { Run, Help, Bad };
-
 // Fills `options` from the arguments; names the first bad one in `error`.
 Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view name = argv[i];
-    if (name == "--help" || name == "-h") {
-      return Parsed::Help;
-    }
-    if (i + 1 >= argc) {
-      error = "missing value after " + std::string(name);
-      return Parsed::Bad;
-    }
-    const std::string_view value = argv[++i];
-    bool ok = false;
+  const auto tool_option = [&options](std::string_view name, std::string_view value) {
     if (name == "--seed") {
       options.seed = parse_bits32(value);
-      ok = options.seed.has_value();
-    } else if (name == "--ticks") {
-      const auto v = parse_uint32(value);
-      ok = v.has_value();
-      options.ticks = v.value_or(0);
-    } else {
-      const SettingOption applied = apply_setting_option(name, value, options.settings);
-      if (applied == SettingOption::NotOne) {
-        error = "unknown option " + std::string(name);
-        return Parsed::Bad;
-      }
-      ok = applied == SettingOption::Applied;
+      return options.seed ? OptionResult::Applied : OptionResult::BadValue;
     }
-    if (!ok) {
-      error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
-      return Parsed::Bad;
+    if (name == "--ticks") {
+      const auto ticks = parse_uint32(value);
+      options.ticks = ticks.value_or(0);
+      return ticks ? OptionResult::Applied : OptionResult::BadValue;
     }
-  }
-  return Parsed::Run;
+    return OptionResult::NotOne;
+  };
+  return parse_command_line(argc, argv, tool_option, options.settings, error);
 }
 
 class CountingSink : public StarSink {
@@ -189,19 +168,8 @@ std::string scene_json(const SceneState& scene, std::uint32_t star_count) {
 int run(int argc, char** argv) {
   Options options;
   std::string error;
-  switch (parse_args(argc, argv, options, error)) {
-    case Parsed::Help:
-      std::fputs(kUsage, stdout);
-      std::fputs(kSettingOptionsUsage, stdout);
-      return 0;
-    case Parsed::Bad:
-      std::fprintf(stderr, "scene-dump: %s\n", error.c_str());
-      std::fputs(kUsage, stderr);
-      std::fputs(kSettingOptionsUsage, stderr);
-      return 2;
-    case Parsed::Run:
-      break;
-  }
+  const Parsed parsed = parse_args(argc, argv, options, error);
+  if (const auto status = help_or_usage_error(parsed, "scene-dump", kUsage, error)) return *status;
   SceneState scene;
   CountingSink sink;
   build_starfield(star_step(options.settings.DENSITY), scene.lcg, sink);

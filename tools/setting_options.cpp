@@ -23,7 +23,7 @@ std::optional<std::int32_t> parse_switch(std::string_view text) {
 
 }  // namespace
 
-SettingOption apply_setting_option(std::string_view name, std::string_view value, Settings& settings) {
+OptionResult apply_setting_option(std::string_view name, std::string_view value, Settings& settings) {
   struct Option {
     std::string_view name;
     std::int32_t Settings::*field;
@@ -42,11 +42,11 @@ SettingOption apply_setting_option(std::string_view name, std::string_view value
   for (const Option& option : kOptions) {
     if (option.name != name) continue;
     const std::optional<std::int32_t> parsed = option.parse(value);
-    if (!parsed) return SettingOption::BadValue;
+    if (!parsed) return OptionResult::BadValue;
     settings.*option.field = *parsed;
-    return SettingOption::Applied;
+    return OptionResult::Applied;
   }
-  return SettingOption::NotOne;
+  return OptionResult::NotOne;
 }
 
 }  // namespace roamlets

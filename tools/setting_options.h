@@ -20,10 +20,11 @@ inline constexpr const char* kSettingOptionsUsage =
     "  --star-smooth B  round, additively blended stars: on, off or a number\n"
     "  --fog B          exponential fog: on, off or a number\n";
 
-enum class SettingOption { NotOne, Applied, BadValue };
+// What became of one `--name value` pair offered to a set of options.
+enum class OptionResult { NotOne, Applied, BadValue };
 
 // Applies `--name value` to `settings` when `name` is one of the options
 // above.
-SettingOption apply_setting_option(std::string_view name, std::string_view value, Settings& settings);
+OptionResult apply_setting_option(std::string_view name, std::string_view value, Settings& settings);
 
 }  // namespace roamlets
