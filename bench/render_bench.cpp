@@ -67,19 +67,9 @@ SceneState make_scene(const Settings& settings) {
   return scene;
 }
 
-// The Chase camera as the renderer places it: one heading behind the first
-// chaser, looking at it. Every case here has chasers.
-void look_from_behind_lead(const SceneState& scene) {
-  const Mover& lead = scene.chasers.front();
-  const Vec4 eye = lead.position - lead.heading;
-  gluLookAt(static_cast<double>(eye.x), static_cast<double>(eye.y), static_cast<double>(eye.z),
-            static_cast<double>(lead.position.x), static_cast<double>(lead.position.y),
-            static_cast<double>(lead.position.z), 0.0, 1.0, 0.0);
-}
-
 // The yardstick frame. Gathers every trail, chasers first, into `vertices`
 // (three floats a vertex, 49 vertices a mover, oldest first), then draws.
-void floor_render(const SceneState& scene, std::vector<GLfloat>& vertices) {
+void floor_render(const SceneState& scene, const Settings& settings, std::vector<GLfloat>& vertices) {
   const std::vector<Mover>* const groups[] = {&scene.chasers, &scene.roamlets};
   std::size_t at = 0;
   for (const std::vector<Mover>* group : groups) {
@@ -96,7 +86,7 @@ void floor_render(const SceneState& scene, std::vector<GLfloat>& vertices) {
 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glPushMatrix();
-  look_from_behind_lead(scene);
+  place_camera(scene, settings);
 
   glColor4fv(kStarColour);
   glCallList(scene.star_list);
@@ -147,7 +137,8 @@ void BM_SceneRender(benchmark::State& state, const Settings& settings) {
 void BM_FloorRender(benchmark::State& state, const Settings& settings) {
   const std::size_t movers = static_cast<std::size_t>(settings.NUM_ROAMLETS + settings.NUM_CHASERS);
   std::vector<GLfloat> vertices(movers * static_cast<std::size_t>(kTrailVertices) * 3u);
-  time_frames(state, settings, [&vertices](const SceneState& scene) { floor_render(scene, vertices); });
+  time_frames(state, settings,
+              [&settings, &vertices](const SceneState& scene) { floor_render(scene, settings, vertices); });
 }
 
 void BM_StarfieldCompile(benchmark::State& state) {

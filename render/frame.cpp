@@ -7,6 +7,8 @@ namespace {
 
 constexpr GLfloat kRestDistance = 3.0f;
 
+}  // namespace
+
 void place_camera(const SceneState& scene, const Settings& settings) {
   switch (static_cast<ViewMode>(settings.VIEW_MODE)) {
     case ViewMode::Chase:
@@ -32,8 +34,6 @@ void place_camera(const SceneState& scene, const Settings& settings) {
       break;
   }
 }
-
-}  // namespace
 
 void scene_render(const SceneState& scene, const Settings& settings) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

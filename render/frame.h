@@ -18,6 +18,11 @@ inline constexpr float kStarColour[4] = {0.5f, 0.5f, 0.5f, 0.6f};
 // ahead, unrotated.
 void scene_render(const SceneState& scene, const Settings& settings);
 
+// Multiplies the model-view matrix by the camera of VIEW_MODE: the Chase view
+// behind the first chaser (or the fixed view without one), the Rotate and
+// Snapshot transform, or nothing for any other mode.
+void place_camera(const SceneState& scene, const Settings& settings);
+
 // One line strip in the mover's colour through its 49 newest recorded
 // positions, oldest first (slots head + 1 ... 49, then 0 ... head - 1).
 // Lighting must be off, as scene_render leaves it before the trails.

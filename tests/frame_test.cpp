@@ -106,6 +106,19 @@ class FrameScene : public GlTest {
     return capture_feedback([&] { scene_render(scene_, settings); }).points;
   }
 
+  // Draws a star field of the one point in `mode` and expects it where the
+  // eye-space point `eye` shows.
+  void expect_lone_star_seen_as(std::int32_t mode, std::array<float, 3> point, std::array<double, 3> eye) {
+    scene_.star_list = compile_points({point});
+    Settings settings;
+    settings.VIEW_MODE = mode;
+    const auto stars = rendered_stars(settings);
+    ASSERT_EQ(stars.size(), 1u);
+    const auto expected = project_eye(eye[0], eye[1], eye[2]);
+    EXPECT_NEAR(stars[0].x, expected[0], 0.01);
+    EXPECT_NEAR(stars[0].y, expected[1], 0.01);
+  }
+
   SceneState scene_;
 };
 
@@ -134,14 +147,7 @@ TEST_F(FrameScene, RotateAndSnapshotTranslateRotateXYZThenScale) {
   }
 
   // Any other mode: no camera at all.
-  Settings settings;
-  settings.VIEW_MODE = 7;
-  scene_.star_list = compile_points({{0.5f, 0.25f, -2.0f}});
-  const auto stars = rendered_stars(settings);
-  ASSERT_EQ(stars.size(), 1u);
-  const auto expected = project_eye(0.5, 0.25, -2.0);
-  EXPECT_NEAR(stars[0].x, expected[0], 0.01);
-  EXPECT_NEAR(stars[0].y, expected[1], 0.01);
+  expect_lone_star_seen_as(7, {0.5f, 0.25f, -2.0f}, {0.5, 0.25, -2.0});
 }
 
 TEST_F(FrameScene, ChaseRidesOneUnitBehindTheFirstChaser) {
@@ -179,14 +185,8 @@ TEST_F(FrameScene, ChaseRidesOneUnitBehindTheFirstChaser) {
 }
 
 TEST_F(FrameScene, ChaseWithoutChasersTakesTheFixedView) {
-  scene_.star_list = compile_points({{0.5f, 0.25f, 0.0f}});
-  Settings settings;
-  settings.VIEW_MODE = static_cast<std::int32_t>(ViewMode::Chase);
-  const auto stars = rendered_stars(settings);
-  ASSERT_EQ(stars.size(), 1u);
-  const auto expected = project_eye(0.5, 0.25, -3.0);
-  EXPECT_NEAR(stars[0].x, expected[0], 0.01);
-  EXPECT_NEAR(stars[0].y, expected[1], 0.01);
+  expect_lone_star_seen_as(static_cast<std::int32_t>(ViewMode::Chase), {0.5f, 0.25f, 0.0f},
+                           {0.5, 0.25, -3.0});
 }
 
 TEST_F(FrameScene, EveryModeLeavesTheModelViewStackAsItFoundIt) {
