@@ -1,0 +1,13 @@
+// The process entry of Roamlets.scr: cuts the command tail out of the raw
+// command line, runs the mode it names and ends the process with its code.
+#include <windows.h>
+
+#include "host/command_line.h"
+#include "host/host_state.h"
+#include "host/win32_host.h"
+#include "host/win32_platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  roamlets::host::Win32Platform platform(roamlets::host::saver_window_callback);
+  ExitProcess(static_cast<UINT>(roamlets::host::saver_entry(platform)));
+}

@@ -1,0 +1,214 @@
+#include "host/win32_scene_window.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host/close_rules.h"
+#include "host/host_state.h"
+#include "host/messages.h"
+#include "host/palette.h"
+#include "host/win32_handles.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/scene_setup.h"
+#include "scene/scene_driver.h"
+#include "scene/scene_state.h"
+#include "settings/settings.h"
+#include "settings/user_store.h"
+
+namespace roamlets::host {
+namespace {
+
+constexpr UINT_PTR kTickTimer = 101;
+constexpr UINT_PTR kFrameTimer = 102;
+constexpr UINT kTimerPeriodMs = 33;
+constexpr WORD kIconId = 108;
+
+struct SceneWindowState {
+  std::int32_t saver_width = 0;
+  std::int32_t saver_height = 0;
+  HWND scene_window = nullptr;
+  HDC scene_dc = nullptr;
+  HGLRC gl_context = nullptr;
+  HPALETTE palette = nullptr;
+};
+
+Host* g_host = nullptr;
+SceneWindowState g_window;
+SceneState g_scene;
+Settings g_settings;
+
+PIXELFORMATDESCRIPTOR requested_format() {
+  PIXELFORMATDESCRIPTOR format{};
+  format.nSize = sizeof(format);
+  format.nVersion = 1;
+  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_DEPTH_DONTCARE;
+  format.iPixelType = PFD_TYPE_RGBA;
+  format.cColorBits = 24;
+  return format;
+}
+
+void load_user_settings() {
+  const auto store = make_user_settings_store();
+  load_settings(g_settings, *store);
+}
+
+// A saver run writes back only the values the store lacks, so that it never
+// overwrites what a configuration run saved meanwhile.
+void save_user_settings() {
+  const auto store = make_user_settings_store();
+  save_absent_settings(g_settings, *store);
+}
+
+// A palette for a display format that needs one, selected and realised.
+void setup_palette() {
+  PIXELFORMATDESCRIPTOR format{};
+  DescribePixelFormat(g_window.scene_dc, GetPixelFormat(g_window.scene_dc), sizeof(format), &format);
+  if ((format.dwFlags & PFD_NEED_PALETTE) == 0) return;
+
+  const std::vector<PaletteEntry> entries = palette_entries(
+      {format.cColorBits, format.cRedBits, format.cRedShift, format.cGreenBits, format.cGreenShift,
+       format.cBlueBits, format.cBlueShift});
+  if (entries.empty()) return;
+
+  // A logical palette laid out for the largest palette a format can need.
+  struct {
+    WORD version;
+    WORD count;
+    PALETTEENTRY slots[std::size_t{1} << kMaxPaletteBits];
+  } logical{};
+  logical.version = 0x300;
+  logical.count = static_cast<WORD>(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    logical.slots[i] = {entries[i].red, entries[i].green, entries[i].blue, entries[i].flags};
+  }
+  g_window.palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
+  SelectPalette(g_window.scene_dc, g_window.palette, FALSE);
+  RealizePalette(g_window.scene_dc);
+}
+
+void create_scene(HWND window) {
+  g_window.scene_dc = GetDC(window);
+  const PIXELFORMATDESCRIPTOR format = requested_format();
+  SetPixelFormat(g_window.scene_dc, ChoosePixelFormat(g_window.scene_dc, &format), &format);
+  setup_palette();
+  g_window.gl_context = wglCreateContext(g_window.scene_dc);
+  wglMakeCurrent(g_window.scene_dc, g_window.gl_context);
+  scene_init(g_scene, g_settings, calendar_seed());
+  SetTimer(window, kFrameTimer, kTimerPeriodMs, nullptr);
+}
+
+void destroy_scene(HWND window) {
+  KillTimer(window, kFrameTimer);
+  wglMakeCurrent(g_window.scene_dc, nullptr);
+  wglDeleteContext(g_window.gl_context);
+  g_window.gl_context = nullptr;
+  ReleaseDC(window, g_window.scene_dc);
+  g_window.scene_dc = nullptr;
+  if (g_window.palette != nullptr) {
+    DeleteObject(g_window.palette);
+    g_window.palette = nullptr;
+  }
+  save_user_settings();
+}
+
+void paint_frame(HWND window) {
+  PAINTSTRUCT paint;
+  BeginPaint(window, &paint);
+  scene_render(g_scene, g_settings);
+  SwapBuffers(g_window.scene_dc);
+  EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  switch (id) {
+    case WM_CREATE:
+      create_scene(window);
+      return 0;
+    case WM_DESTROY:
+      destroy_scene(window);
+      return 0;
+    case WM_SIZE:
+      scene_resize(g_scene, LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_PAINT:
+      paint_frame(window);
+      return 0;
+    case WM_TIMER:
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_ERASEBKGND:
+      return 0;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_SETCURSOR:
+    case WM_NCACTIVATE:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_SYSCOMMAND:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      return scene_input_proc(*g_host, to_message(window, id, wparam, lparam));
+    default:
+      return DefWindowProcA(window, id, wparam, lparam);
+  }
+}
+
+void register_scene_class(HINSTANCE instance) {
+  WNDCLASSA window_class{};
+  window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = scene_window_proc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+  window_class.lpszClassName = kSceneClassName;
+  RegisterClassA(&window_class);
+}
+
+void on_saver_created(HWND saver) {
+  load_user_settings();
+  const HINSTANCE instance = to_hinstance(g_host->state.instance);
+  register_scene_class(instance);
+  if (g_window.saver_width == 0) {
+    RECT client{};
+    GetClientRect(saver, &client);
+    g_window.saver_width = client.right;
+    g_window.saver_height = client.bottom;
+  }
+  g_window.scene_window =
+      CreateWindowExA(0, kSceneClassName, kSceneWindowTitle, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                      0, 0, g_window.saver_width, g_window.saver_height, saver, nullptr, instance, nullptr);
+  SetTimer(saver, kTickTimer, kTimerPeriodMs, nullptr);
+}
+
+void on_saver_destroyed(HWND saver) {
+  save_user_settings();
+  KillTimer(saver, kTickTimer);
+  DestroyWindow(g_window.scene_window);
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+SceneSaverProcedure::SceneSaverProcedure(Host& host) { g_host = &host; }
+
+LResult SceneSaverProcedure::handle(const Message& message) {
+  switch (message.id) {
+    case kWmCreate:
+      on_saver_created(to_hwnd(message.window));
+      return 0;
+    case kWmDestroy:
+      on_saver_destroyed(to_hwnd(message.window));
+      return 0;
+    case kWmTimer:
+      scene_tick(g_scene, g_settings);
+      return 0;
+    default:
+      return default_saver_proc(*g_host, message);
+  }
+}
+
+}  // namespace roamlets::host
