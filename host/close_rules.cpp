@@ -1,5 +1,6 @@
 #include "host/close_rules.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -10,11 +11,12 @@
 namespace roamlets::host {
 namespace {
 
-// |dx| + |dy| from the cursor origin, as an unsigned 32-bit number.
+// |dx| + |dy| from the cursor origin, as an unsigned 32-bit number; a
+// distance beyond that range counts as the largest one rather than wrapping.
 std::uint32_t movement(const Point& from, const Point& to) {
   const std::int64_t dx = std::llabs(std::int64_t{to.x} - from.x);
   const std::int64_t dy = std::llabs(std::int64_t{to.y} - from.y);
-  return static_cast<std::uint32_t>(dx + dy);
+  return static_cast<std::uint32_t>(std::min<std::int64_t>(dx + dy, UINT32_MAX));
 }
 
 // The close triggers for a message, with close requests going to `target`.

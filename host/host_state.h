@@ -12,7 +12,8 @@ struct HostState {
   Window saver_window = 0;
   // 1 from the moment a preview run is asked for; never cleared.
   std::uint32_t in_preview = 0;
-  // 1 once a close has been granted; a refused prompt sets it back to 0.
+  // Non-zero once a close has been granted (it takes the provider's verdict);
+  // a refused prompt sets it back to 0.
   std::uint32_t closing = 0;
   // 1 while the password verdict is awaited.
   std::uint32_t verifying = 0;

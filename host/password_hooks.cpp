@@ -9,8 +9,12 @@ namespace {
 constexpr std::uint32_t kNoPrompt = 0xFFFFFFFFu;
 constexpr std::uint32_t kPromptGuardMs = 200;
 
+// A module of the system directory, by full path; none when that directory
+// is unknown, since a bare name would search the program's own folder first.
 Module load_system_module(Host& host, const char* name) {
-  return host.platform.load_library(system_module_path(host.platform.system_directory(), name));
+  const std::string directory = host.platform.system_directory();
+  if (directory.empty()) return 0;
+  return host.platform.load_library(system_module_path(directory, name));
 }
 
 }  // namespace
