@@ -1,0 +1,32 @@
+"""The fault guard: a full-screen run of the fault probe (Roamlets-fault.scr,
+the saver with a null-pointer write about a second after its window appears)
+on Windows 98 with the password provider loaded. The last-chance filter is
+set up to handle the fault (see harness/wine.py), so the host's guard must
+clear the saver-running flag and the process must end by itself."""
+
+import os
+
+from harness import config
+from harness.cases import ORIGIN, PasswordSystemCases
+
+
+class FaultGuardCases(PasswordSystemCases):
+    def test_fault_clears_the_saver_running_flag_and_ends_the_process(self):
+        if not os.path.isfile(config.current.fault_probe):
+            self.fail(f"the fault probe is not built: {config.current.fault_probe}")
+        probe = self.prefix.install(config.current.fault_probe, "saver", "Roamlets-fault.scr")
+        logged = len(self.provider_events())
+        self.display.move_pointer(*ORIGIN)
+        program = self.start_saver("/s", probe)
+        self.wait_saver_window(program.pid)
+        running = self.driver.saver_running()
+        self.assertTrue(self.driver.still_running_after(program, 0),
+                        "the probe faulted before the saver-running flag could be read")
+        self.assertEqual(running, 1)
+        self.assertEqual([e["event"] for e in self.provider_events(logged)], ["attach"])
+
+        code = self.driver.wait(program, 15000)
+        self.assertIsNotNone(code, "the probe did not end within 15 s of its start")
+        self.assertEqual(self.driver.saver_running(), 0, "the guard did not clear SPI_SCREENSAVERRUNNING")
+        self.assertEqual(self.driver.windows("*", "*", program.pid), [])
+        self.assertEqual(self.provider_events(logged, "verify"), [], "the fault was taken for a close request")

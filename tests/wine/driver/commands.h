@@ -1,0 +1,52 @@
+// The driver's commands, grouped by concern; each group adds its own to the table.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "tests/wine/driver/protocol.h"
+
+namespace driver {
+
+using Command = std::function<Reply(const Args&)>;
+
+class CommandTable {
+ public:
+  void add(const std::string& name, Command command) { commands_[name] = std::move(command); }
+  Reply run(const Args& args) const;
+
+ private:
+  std::map<std::string, Command> commands_;
+};
+
+// start, start-app, wait, running, end-all: programs started by the driver.
+void add_process_commands(CommandTable& table);
+// windows, children, window, wait-window, foreground, window-at, post, send,
+// click: windows of any process.
+void add_window_commands(CommandTable& table);
+// make-window, messages, destroy, activate: windows of the driver itself.
+void add_test_window_commands(CommandTable& table);
+// reg-set, reg-values, reg-delete: the registry of the prefix.
+void add_registry_commands(CommandTable& table);
+// saver-running: the system's screen-saver-running flag.
+void add_system_commands(CommandTable& table);
+
+// One-shot mode of the driver's own program (driver.exe --saver-running):
+// the flag as a fresh process sees it, as the exit code (0 or 1; 2 on failure).
+int report_saver_running();
+
+// Dispatches this thread's waiting messages (the driver's own windows must
+// stay responsive while a command waits).
+void pump_messages();
+// Pumps until ready() holds or timeout_ms have passed; polls every 10 ms and
+// wakes early when `handle` (may be null) is signalled. Returns ready().
+bool pump_until(DWORD timeout_ms, const std::function<bool()>& ready, HANDLE handle = nullptr);
+
+// A window handle as the harness writes it: unsigned decimal.
+HWND window_arg(const Args& args, std::size_t i);
+std::string window_text(HWND window);
+
+}  // namespace driver

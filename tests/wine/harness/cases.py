@@ -1,0 +1,130 @@
+"""The base of every group of cases: its own prefix with the saver installed
+at C:\\saver\\Roamlets.scr, a driver running in it, and helpers for runs of
+the saver."""
+
+import os
+import unittest
+
+from . import config, session
+from .wine import wait_for
+
+SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
+SAVER_CLASS = "WindowsScreenSaverClass"
+SCENE_CLASS = "NTDEVCLASS"
+SCENE_TITLE = "Roamlet OpenGL Screen Saver"
+
+WM_CLOSE = 0x0010
+WM_KEYDOWN = 0x0100
+WM_MOUSEMOVE = 0x0200
+WM_LBUTTONDOWN = 0x0201
+WM_CONTEXTMENU = 0x007B
+WM_NULL = 0x0000
+
+WS_CHILD = 0x40000000
+WS_VISIBLE = 0x10000000
+WS_POPUP = 0x80000000
+WS_EX_TOPMOST = 0x8
+
+IDOK, IDYES, IDNO = 1, 6, 7
+
+# Timeouts: generous for what must happen, short but safe for what must not.
+APPEAR_S = 20
+END_MS = 10000
+QUIET_MS = 800
+# What a close must take at most, from the input to the end of the process.
+CLOSE_MS = 1000
+
+# Where the pointer rests when a full-screen run starts.
+ORIGIN = (640, 512)
+
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+WINE_KEY = r"HKCU\Software\Wine"
+PROVIDER_LOG = "PASSWORD.CPL"
+
+
+class SaverCases(unittest.TestCase):
+    """A group of cases sharing one copy of the prefix template."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = session.get()
+        cls.display = cls.session.display
+        cls.prefix = cls.session.new_prefix(cls.__name__)
+        # Runs also when the rest of the set-up fails: the server stops, the copy goes.
+        cls.addClassCleanup(cls.prefix.close)
+        cls.saver = cls.prefix.install(config.current.saver, "saver", "Roamlets.scr")
+        cls.driver = cls.prefix.start_driver()
+
+    def tearDown(self):
+        # A case that failed half-way leaves nothing running for the next one.
+        self.driver.end_all()
+
+    # Runs of the saver.
+    def start_saver(self, tail, program=None):
+        """Starts '"<program>" <tail>' (just the quoted program for an empty tail)."""
+        return self.driver.start(f'"{program or self.saver}"' + (f" {tail}" if tail else ""))
+
+    def wait_saver_window(self, pid, title="Screen Saver", timeout=APPEAR_S):
+        """The saver window of that process once it is visible with its scene window."""
+        def ready():
+            found = [w for w in self.driver.windows(SAVER_CLASS, title, pid) if w["visible"]]
+            if not found:
+                return None
+            scenes = [c for c in self.driver.children(found[0]["hwnd"]) if c["class"] == SCENE_CLASS]
+            return (found[0], scenes[0]) if scenes else None
+        return wait_for(ready, timeout, what=f"the '{title}' window of process {pid}")
+
+    def start_full_screen(self, program=None):
+        """Starts /s with the pointer at ORIGIN; returns (program, window, scene) once it takes input."""
+        self.display.move_pointer(*ORIGIN)
+        started = self.start_saver("/s", program)
+        window, scene = self.wait_saver_window(started.pid)
+        self.responsive(window["hwnd"])
+        wait_for(lambda: self.driver.foreground()["hwnd"] == window["hwnd"], 10, what="the saver in the foreground")
+        return started, window, scene
+
+    def assert_closes(self, program, what):
+        code = self.driver.wait(program, CLOSE_MS)
+        self.assertEqual(code, 0, f"{what}: the saver did not end with 0 within {CLOSE_MS} ms (got {code})")
+
+    def responsive(self, hwnd):
+        """Waits until the window's thread has handled a message sent to it."""
+        self.assertNotIn("timeout", self.driver.call("send", hwnd, WM_NULL, 0, 0))
+
+    def assert_ends_with(self, program, code, timeout_ms=END_MS):
+        self.assertEqual(self.driver.wait(program, timeout_ms), code)
+
+    def assert_keeps_running(self, program, ms=QUIET_MS):
+        self.assertTrue(self.driver.still_running_after(program, ms), "the program ended")
+
+    def save_shot(self, picture, name):
+        path = os.path.join(config.current.shots, f"{type(self).__name__}-{name}.png")
+        picture.save_png(path)
+        return path
+
+    def wait_animating(self):
+        """Two pictures of the scene a moment apart, once they differ and show something."""
+        return self.display.animating_scene(APPEAR_S)
+
+
+class PasswordSystemCases(SaverCases):
+    """A prefix that reports Windows 98, with the screen-saver password switched
+    on and the test password provider in the system folder. A copy of the
+    provider also lies beside the saver: only the system folder's may load."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.prefix.install(config.current.password_provider, "windows", "system32", "PASSWORD.CPL")
+        cls.prefix.install(config.current.password_provider, "saver", "PASSWORD.CPL")
+        cls.driver.reg_set_text(WINE_KEY, "Version", "win98")
+        cls.driver.reg_set_dword(DESKTOP_KEY, "ScreenSaveUsePassword", 1)
+
+    def provider_events(self, since=0, event=None):
+        """The provider's log from entry `since` on, optionally of one event only."""
+        log = self.prefix.module_log(PROVIDER_LOG)[since:]
+        return [entry for entry in log if event is None or entry["event"] == event]
+
+    def assert_no_provider_beside_the_saver(self):
+        self.assertEqual(self.prefix.module_log(PROVIDER_LOG, folder=("saver",)), [],
+                         "the provider beside the saver was loaded instead of the system's")
