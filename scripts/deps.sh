@@ -3,17 +3,26 @@
 #   scripts/deps.sh native   - the Linux build: compiler, CMake, Ninja, GoogleTest,
 #                              Google Benchmark, Python, off-screen Mesa OpenGL
 #                              with GLU, libpng, pkg-config
-#   scripts/deps.sh all      - also the MinGW-w64 cross compilers for Windows
+#   scripts/deps.sh saver    - what scripts/run-saver.sh needs: CMake, Ninja, the
+#                              64-bit Windows cross compiler and the Wine group
+#   scripts/deps.sh all      - all of the above and the 32-bit Windows cross
+#                              compiler
+# The Wine group runs the Windows program and its end-to-end tests: Wine (64-bit
+# only), a virtual X display, X input and window tools, ImageMagick for window
+# pictures, and the X libraries the tests call directly (XFixes for the cursor).
 set -euo pipefail
 
 native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
         pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
+wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
+saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")
 
 case "${1:-all}" in
   native) wanted=("${native[@]}") ;;
-  all) wanted=("${native[@]}" "${windows[@]}") ;;
-  *) echo "usage: $0 [native|all]" >&2; exit 2 ;;
+  saver) wanted=("${saver[@]}") ;;
+  all) wanted=("${native[@]}" "${windows[@]}" "${wine[@]}") ;;
+  *) echo "usage: $0 [native|saver|all]" >&2; exit 2 ;;
 esac
 
 missing=()
