@@ -34,6 +34,11 @@ void add_registry_commands(CommandTable& table);
 // saver-running: the system's screen-saver-running flag.
 void add_system_commands(CommandTable& table);
 
+// CreateProcessA with the command line exactly as given; `application` may be
+// null (the program is then the first word of the line). The thread handle is
+// closed; the caller owns the process handle. Throws Failure when it cannot start.
+PROCESS_INFORMATION create_process(const char* application, const std::string& command_line);
+
 // One-shot mode of the driver's own program (driver.exe --saver-running):
 // the flag as a fresh process sees it, as the exit code (0 or 1; 2 on failure).
 int report_saver_running();

@@ -1,5 +1,6 @@
 // Programs started by the driver, known to the harness by a small id.
 #include <map>
+#include <string>
 #include <vector>
 
 #include "tests/wine/driver/commands.h"
@@ -18,9 +19,9 @@ const PROCESS_INFORMATION& process_arg(const Args& args, std::size_t i) {
   return found->second;
 }
 
-// CreateProcessA with the command line exactly as given; `application` may be
-// null (the program is then the first word of the line).
-Reply start(const char* application, const std::string& command_line) {
+}  // namespace
+
+PROCESS_INFORMATION create_process(const char* application, const std::string& command_line) {
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
   STARTUPINFOA startup = {};
@@ -31,6 +32,13 @@ Reply start(const char* application, const std::string& command_line) {
     throw Failure("CreateProcessA failed with error " + std::to_string(GetLastError()));
   }
   CloseHandle(process.hThread);
+  return process;
+}
+
+namespace {
+
+Reply start(const char* application, const std::string& command_line) {
+  const PROCESS_INFORMATION process = create_process(application, command_line);
   const auto id = static_cast<unsigned>(started().size() + 1);
   started()[id] = process;
   return Reply().add("id", id).add("pid", process.dwProcessId);

@@ -3,7 +3,6 @@
 // A process may keep system parameters it has read, so the flag is read by a
 // fresh process each time: the driver starts its own program in its one-shot
 // mode and takes the exit code.
-#include <vector>
 
 #include "tests/wine/driver/commands.h"
 
@@ -20,17 +19,8 @@ void add_system_commands(CommandTable& table) {
   table.add("saver-running", [](const Args&) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string line = std::string("\"") + program + "\" --saver-running";
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-      throw Failure("cannot start " + std::string(program));
-    }
-    CloseHandle(process.hThread);
+    const PROCESS_INFORMATION process =
+        create_process(program, std::string("\"") + program + "\" --saver-running");
     const bool ended = pump_until(
         10000, [&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, process.hProcess);
     DWORD code = 2;
