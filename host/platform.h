@@ -12,7 +12,7 @@
 namespace roamlets::host {
 
 // What run_saver creates: a full-screen popup, or a child of the preview parent.
-struct SaverWindowSpec {
+struct SaverWindowLayout {
   Rect bounds;  // left/top = position; right/bottom = width/height
   std::uint32_t style = 0;
   std::uint32_t ex_style = 0;
@@ -62,7 +62,7 @@ class Platform {
 
   // The saver window (RegisterClassA, CreateWindowExA).
   virtual bool register_saver_class(Instance instance) = 0;
-  virtual Window create_saver_window(Instance instance, const SaverWindowSpec& spec) = 0;
+  virtual Window create_saver_window(Instance instance, const SaverWindowLayout& layout) = 0;
 
   // The configuration dialog (DialogBoxParamA): its end code, or -1.
   virtual int run_configuration_dialog(Instance instance, Window owner) = 0;

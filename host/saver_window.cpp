@@ -32,20 +32,20 @@ bool is_swallowed_system_command(WParam command) {
 int run_saver(Host& host, Window parent) {
   HostState& s = host.state;
   Platform& p = host.platform;
-  SaverWindowSpec spec;
+  SaverWindowLayout layout;
   if (parent != 0) {
     const Rect client = p.client_rect(parent);
-    spec.bounds = {0, 0, client.right, client.bottom};
-    spec.style = kPreviewStyle;
-    spec.title = kPreviewTitle;
-    spec.parent = parent;
+    layout.bounds = {0, 0, client.right, client.bottom};
+    layout.style = kPreviewStyle;
+    layout.title = kPreviewTitle;
+    layout.parent = parent;
     s.in_preview = 1;
   } else {
     const Rect screen = p.screen_clip_box();
-    spec.bounds = {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top};
-    spec.style = kFullScreenStyle;
-    spec.ex_style = kFullScreenExStyle;
-    spec.title = kFullScreenTitle;
+    layout.bounds = {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top};
+    layout.style = kFullScreenStyle;
+    layout.ex_style = kFullScreenExStyle;
+    layout.title = kFullScreenTitle;
     const Window running = p.find_window(kSaverClassName, kFullScreenTitle);
     if (running != 0 && p.is_window(running)) {
       p.set_foreground_window(running);
@@ -58,7 +58,7 @@ int run_saver(Host& host, Window parent) {
 
   int result = 0;
   if (p.register_saver_class(s.instance)) {
-    s.saver_window = p.create_saver_window(s.instance, spec);
+    s.saver_window = p.create_saver_window(s.instance, layout);
     if (s.saver_window != 0) {
       if (parent == 0) p.set_foreground_window(s.saver_window);
       result = p.message_loop();

@@ -100,7 +100,9 @@ Window Win32Platform::find_window(const char* class_name, const char* title) {
   return to_window(FindWindowA(class_name, title));
 }
 
-std::uint32_t Win32Platform::register_window_message(const char* name) { return RegisterWindowMessageA(name); }
+std::uint32_t Win32Platform::register_window_message(const char* name) {
+  return RegisterWindowMessageA(name);
+}
 
 Rect Win32Platform::client_rect(Window window) {
   RECT rect{};
@@ -136,10 +138,11 @@ bool Win32Platform::register_saver_class(Instance instance) {
   return RegisterClassA(&window_class) != 0;
 }
 
-Window Win32Platform::create_saver_window(Instance instance, const SaverWindowSpec& spec) {
-  return to_window(CreateWindowExA(spec.ex_style, kSaverClassName, spec.title, spec.style, spec.bounds.left,
-                                   spec.bounds.top, spec.bounds.right, spec.bounds.bottom, to_hwnd(spec.parent),
-                                   nullptr, to_hinstance(instance), nullptr));
+Window Win32Platform::create_saver_window(Instance instance, const SaverWindowLayout& layout) {
+  return to_window(CreateWindowExA(layout.ex_style, kSaverClassName, layout.title, layout.style,
+                                   layout.bounds.left, layout.bounds.top, layout.bounds.right,
+                                   layout.bounds.bottom, to_hwnd(layout.parent), nullptr,
+                                   to_hinstance(instance), nullptr));
 }
 
 int Win32Platform::run_configuration_dialog(Instance, Window owner) {
@@ -155,8 +158,8 @@ bool Win32Platform::read_desktop_value(const char* name, std::uint32_t& value) {
   if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) != ERROR_SUCCESS) return false;
   DWORD data = 0;
   DWORD size = sizeof(data);
-  const bool read = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) ==
-                    ERROR_SUCCESS;
+  const bool read =
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) == ERROR_SUCCESS;
   RegCloseKey(key);
   if (read) value = data;
   return read;

@@ -36,7 +36,7 @@ class Win32Platform : public Platform {
   void hide_cursor() override;
 
   bool register_saver_class(Instance instance) override;
-  Window create_saver_window(Instance instance, const SaverWindowSpec& spec) override;
+  Window create_saver_window(Instance instance, const SaverWindowLayout& layout) override;
 
   int run_configuration_dialog(Instance instance, Window owner) override;
 

@@ -69,9 +69,9 @@ int FakePlatform::message_loop() {
   return loop_result;
 }
 
-Window FakePlatform::create_saver_window(Instance instance, const SaverWindowSpec& spec) {
-  note("create_window " + id(instance) + " parent=" + id(spec.parent));
-  created.push_back(spec);
+Window FakePlatform::create_saver_window(Instance instance, const SaverWindowLayout& layout) {
+  note("create_window " + id(instance) + " parent=" + id(layout.parent));
+  created.push_back(layout);
   return created_window;
 }
 

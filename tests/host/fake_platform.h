@@ -53,7 +53,7 @@ class FakePlatform : public Platform {
 
   // What was recorded.
   Log log;
-  std::vector<SaverWindowSpec> created;
+  std::vector<SaverWindowLayout> created;
   std::function<void()> fault_guard;
 
   // The log without the calls that only ask something.
@@ -87,7 +87,7 @@ class FakePlatform : public Platform {
   Point cursor_pos() override { return note("cursor_pos", cursor); }
   void hide_cursor() override { note("hide_cursor"); }
   bool register_saver_class(Instance i) override { return note("register_class " + id(i), class_registers); }
-  Window create_saver_window(Instance instance, const SaverWindowSpec& spec) override;
+  Window create_saver_window(Instance instance, const SaverWindowLayout& layout) override;
   int run_configuration_dialog(Instance i, Window owner) override {
     return note("configure " + id(i) + " owner=" + id(owner), dialog_result);
   }

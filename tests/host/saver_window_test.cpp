@@ -170,18 +170,18 @@ void run_setup(FakeHost& h, bool win9x) {
   h.fake.entries = {{"VerifyScreenSavePwd", 51}};
 }
 
-std::string spec_text(const SaverWindowSpec& spec) {
+std::string spec_text(const SaverWindowLayout& layout) {
   char text[160];
-  std::snprintf(text, sizeof text, "%d,%d %dx%d style=%X ex=%X \"%s\" parent=%u", spec.bounds.left,
-                spec.bounds.top, spec.bounds.right, spec.bounds.bottom, spec.style, spec.ex_style, spec.title,
-                static_cast<unsigned>(spec.parent));
+  std::snprintf(text, sizeof text, "%d,%d %dx%d style=%X ex=%X \"%s\" parent=%u", layout.bounds.left,
+                layout.bounds.top, layout.bounds.right, layout.bounds.bottom, layout.style, layout.ex_style,
+                layout.title, static_cast<unsigned>(layout.parent));
   return text;
 }
 
 TEST(RunSaver, CreatesTheWindowOfEachMode) {
   struct Row {
     Window parent;
-    const char* spec;
+    const char* layout;
     std::uint32_t in_preview;
   };
   const Row rows[] = {
@@ -194,7 +194,7 @@ TEST(RunSaver, CreatesTheWindowOfEachMode) {
     h.fake.windows = {3};
     EXPECT_EQ(run_saver(h.host, row.parent), 42);
     ASSERT_EQ(h.fake.created.size(), 1u);
-    EXPECT_EQ(spec_text(h.fake.created[0]), row.spec);
+    EXPECT_EQ(spec_text(h.fake.created[0]), row.layout);
     EXPECT_EQ(h.state.in_preview, row.in_preview);
     EXPECT_EQ(h.state.saver_window, kSaver);
   }
