@@ -4,6 +4,7 @@
 
 #include "host/messages.h"
 #include "host/saver_window.h"
+#include "host/win32_configuration.h"
 #include "host/win32_handles.h"
 
 namespace roamlets::host {
@@ -145,12 +146,8 @@ Window Win32Platform::create_saver_window(Instance instance, const SaverWindowLa
                                    to_hinstance(instance), nullptr));
 }
 
-int Win32Platform::run_configuration_dialog(Instance, Window owner) {
-  // Stands in for the configuration dialog until it exists: an OK box that
-  // ends with 1.
-  const int answer = MessageBoxA(to_hwnd(owner), "This version of Roamlets has no settings to change yet.",
-                                 "Roamlets", MB_OK | MB_ICONINFORMATION);
-  return answer != 0 ? answer : -1;
+int Win32Platform::run_configuration_dialog(Instance instance, Window owner) {
+  return run_configuration(to_hinstance(instance), to_hwnd(owner));
 }
 
 bool Win32Platform::read_desktop_value(const char* name, std::uint32_t& value) {

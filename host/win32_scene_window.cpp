@@ -9,6 +9,7 @@
 #include "host/host_state.h"
 #include "host/messages.h"
 #include "host/palette.h"
+#include "host/process_records.h"
 #include "host/win32_handles.h"
 #include "render/frame.h"
 #include "render/gl.h"
@@ -37,8 +38,6 @@ struct SceneWindowState {
 
 Host* g_host = nullptr;
 SceneWindowState g_window;
-SceneState g_scene;
-Settings g_settings;
 
 PIXELFORMATDESCRIPTOR requested_format() {
   PIXELFORMATDESCRIPTOR format{};
@@ -52,14 +51,14 @@ PIXELFORMATDESCRIPTOR requested_format() {
 
 void load_user_settings() {
   const auto store = make_user_settings_store();
-  load_settings(g_settings, *store);
+  load_settings(process_settings(), *store);
 }
 
 // A saver run writes back only the values the store lacks, so that it never
 // overwrites what a configuration run saved meanwhile.
 void save_user_settings() {
   const auto store = make_user_settings_store();
-  save_absent_settings(g_settings, *store);
+  save_absent_settings(process_settings(), *store);
 }
 
 // A palette for a display format that needs one, selected and realised.
@@ -96,7 +95,7 @@ void create_scene(HWND window) {
   setup_palette();
   g_window.gl_context = wglCreateContext(g_window.scene_dc);
   wglMakeCurrent(g_window.scene_dc, g_window.gl_context);
-  scene_init(g_scene, g_settings, calendar_seed());
+  scene_init(process_scene(), process_settings(), calendar_seed());
   SetTimer(window, kFrameTimer, kTimerPeriodMs, nullptr);
 }
 
@@ -117,7 +116,7 @@ void destroy_scene(HWND window) {
 void paint_frame(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  scene_render(g_scene, g_settings);
+  scene_render(process_scene(), process_settings());
   SwapBuffers(g_window.scene_dc);
   EndPaint(window, &paint);
 }
@@ -131,7 +130,7 @@ LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM l
       destroy_scene(window);
       return 0;
     case WM_SIZE:
-      scene_resize(g_scene, LOWORD(lparam), HIWORD(lparam));
+      scene_resize(process_scene(), LOWORD(lparam), HIWORD(lparam));
       return 0;
     case WM_PAINT:
       paint_frame(window);
@@ -204,7 +203,7 @@ LResult SceneSaverProcedure::handle(const Message& message) {
       on_saver_destroyed(to_hwnd(message.window));
       return 0;
     case kWmTimer:
-      scene_tick(g_scene, g_settings);
+      scene_tick(process_scene(), process_settings());
       return 0;
     default:
       return default_saver_proc(*g_host, message);

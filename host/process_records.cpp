@@ -1,0 +1,15 @@
+#include "host/process_records.h"
+
+namespace roamlets::host {
+
+SceneState& process_scene() {
+  static SceneState scene;
+  return scene;
+}
+
+Settings& process_settings() {
+  static Settings settings;
+  return settings;
+}
+
+}  // namespace roamlets::host
