@@ -140,6 +140,29 @@ def resources(image):
     return found
 
 
+def named_sections(image):
+    """{name: file data} of the image's sections. A name longer than eight
+    characters (the GNU tools give the debug sections such names) is stored
+    as "/n": the offset of the name in the COFF string table."""
+    pe = image._unpack("<I", 0x3C)[0]
+    count, symbols, symbol_count, optional_size = image._unpack("<2xH4xIIH", pe + 4)
+    strings = symbols + 18 * symbol_count
+    found = {}
+    for i in range(count):
+        header = pe + 24 + optional_size + 40 * i
+        raw_name, virtual_size, _, raw_size, raw_offset = image._unpack("<8sIIII", header)
+        name = raw_name.rstrip(b"\0").decode("ascii", "replace")
+        if name.startswith("/") and name[1:].isdigit() and symbols:
+            start = strings + int(name[1:])
+            end = image.data.find(b"\0", start)
+            if start >= len(image.data) or end < 0:
+                raise PeError(f"section name {name} is not in the string table")
+            name = image.data[start:end].decode("ascii", "replace")
+        size = min(virtual_size, raw_size) if virtual_size else raw_size
+        found[name] = image.data[raw_offset:raw_offset + size]
+    return found
+
+
 def toolchain_uses_ucrt(build_dir):
     """Whether the build's compiler targets the universal C runtime."""
     cache = (build_dir / "CMakeCache.txt").read_text()
