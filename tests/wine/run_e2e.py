@@ -6,8 +6,8 @@
 Takes Roamlets.scr and the test programs from the win64 build folder, starts
 a virtual display and one Wine prefix template, and runs the cases in
 cases/ (all of them, or those whose id contains one of the filters). Pictures
-of the scene go to <folder>/screenshots. Exits 0 only when every case passed;
-a missing program is a failure, never a skip."""
+of the scene and of the dialogs go to <folder>/screenshots. Exits 0 only when
+every case passed; a missing program is a failure, never a skip."""
 
 import argparse
 import os

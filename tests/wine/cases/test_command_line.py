@@ -6,7 +6,6 @@ from harness.cases import IDOK, SAVER_CLASS, WM_CLOSE, SaverCases
 from harness.wine import wait_for
 
 REJECTED = 0xFFFFFFFF  # exit code -1
-CONFIGURE_TITLE = "Roamlets"
 
 
 class CommandLineCases(SaverCases):
@@ -16,16 +15,11 @@ class CommandLineCases(SaverCases):
         cls.spaced_saver = cls.prefix.install(cls.prefix.drive_c("saver", "Roamlets.scr"), "Saver Folder",
                                               "Roamlets.scr")
 
-    def configure_box(self, program):
-        box = self.driver.wait_window("#32770", CONFIGURE_TITLE, program.pid)
-        self.assertIsNotNone(box, "no configuration box appeared")
-        return box
-
     def assert_configures(self, program, owner):
-        """The placeholder box appears owned by `owner` (0: none); OK ends the process with 1."""
-        box = self.configure_box(program)
-        self.assertEqual(box["owner"], owner)
-        self.assertEqual(self.driver.click(box["hwnd"], IDOK), "OK")
+        """The configuration dialog appears owned by `owner` (0: none); OK ends the process with 1."""
+        dialog = self.wait_configuration_dialog(program)
+        self.assertEqual(dialog["owner"], owner)
+        self.assertEqual(self.driver.click(dialog["hwnd"], IDOK), "OK")
         self.assert_ends_with(program, 1)
 
     def assert_runs_full_screen(self, program):

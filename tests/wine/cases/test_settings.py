@@ -1,21 +1,14 @@
 """The settings a run leaves in the registry: all eight values after a first
 run, and values changed while a run goes on left as they were changed."""
 
-from harness.cases import SAVER_CLASS, SETTINGS_KEY, WM_CLOSE, SaverCases
+from harness.cases import SAVER_CLASS, SETTINGS_DEFAULTS as DEFAULTS, SETTINGS_KEY, WM_CLOSE, SaverCases
 from harness.wine import wait_for
-
-DEFAULTS = {"VIEW_MODE": 0, "NUM_ROAMLETS": 10, "NUM_CHASERS": 25, "DENSITY": 200, "LINE_WIDTH": 2,
-            "STAR_SIZE": 2, "STAR_SMOOTH": 0, "FOG_ENABLE": 1}
 
 
 class SettingsCases(SaverCases):
-    def stored(self):
-        values = self.driver.reg_values(SETTINGS_KEY)
-        return None if values is None else {name: value for name, (kind, value) in values.items() if kind == "dword"}
-
     def test_first_full_screen_run_stores_the_eight_defaults(self):
         self.driver.reg_delete(SETTINGS_KEY)
-        self.assertIsNone(self.stored())
+        self.assertIsNone(self.stored_settings())
         program = self.start_saver("/s")
         window, _ = self.wait_saver_window(program.pid)
         self.driver.post(window["hwnd"], WM_CLOSE)
@@ -33,4 +26,4 @@ class SettingsCases(SaverCases):
         self.driver.reg_set_dword(SETTINGS_KEY, "DENSITY", 123)
         self.driver.destroy(parent)
         self.assert_ends_with(program, 0)
-        self.assertEqual(self.stored(), dict(DEFAULTS, NUM_ROAMLETS=77, DENSITY=123))
+        self.assertEqual(self.stored_settings(), dict(DEFAULTS, NUM_ROAMLETS=77, DENSITY=123))

@@ -27,12 +27,15 @@ void add_process_commands(CommandTable& table);
 // windows, children, window, wait-window, foreground, window-at, post, send,
 // click: windows of any process.
 void add_window_commands(CommandTable& table);
-// make-window, messages, destroy, activate: windows of the driver itself.
+// make-window, messages, destroy, raise, activate: windows of the driver itself.
 void add_test_window_commands(CommandTable& table);
 // reg-set, reg-values, reg-delete: the registry of the prefix.
 void add_registry_commands(CommandTable& table);
 // saver-running: the system's screen-saver-running flag.
 void add_system_commands(CommandTable& table);
+// dialog-items, dialog-text, dialog-set-text, dialog-checked, dialog-units:
+// dialogs of another process.
+void add_dialog_commands(CommandTable& table);
 
 // CreateProcessA with the command line exactly as given; `application` may be
 // null (the program is then the first word of the line). The thread handle is

@@ -5,7 +5,8 @@
 // the Linux side: start programs and read their full 32-bit exit codes, find
 // windows of other processes and read their class, title, geometry, style and
 // owner, post and send messages, create the windows a preview lives in, press
-// buttons of message boxes and read or write the registry.
+// buttons of message boxes, read and fill in the controls of dialogs and read
+// or write the registry.
 //
 // It serves commands read from standard input (see protocol.h) until that is
 // closed or "quit" arrives. The main thread owns the driver's windows and keeps
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
   driver::add_test_window_commands(table);
   driver::add_registry_commands(table);
   driver::add_system_commands(table);
+  driver::add_dialog_commands(table);
 
   CommandQueue queue;
   const HANDLE reader = CreateThread(nullptr, 0, read_commands, &queue, 0, nullptr);

@@ -87,6 +87,13 @@ void add_test_window_commands(CommandTable& table) {
     pump_messages();
     return Reply().add("destroyed", destroyed ? 1 : 0);
   });
+  // raise <hwnd>: back on top of the topmost windows, without activation.
+  table.add("raise", [](const Args& args) {
+    const BOOL done = SetWindowPos(window_arg(args, 0), HWND_TOPMOST, 0, 0, 0, 0,
+                                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    pump_messages();
+    return Reply().add("raised", done ? 1 : 0);
+  });
   table.add("activate", [](const Args& args) {
     const BOOL done = SetForegroundWindow(window_arg(args, 0));
     pump_messages();

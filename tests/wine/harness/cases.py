@@ -12,6 +12,8 @@ SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
 SAVER_CLASS = "WindowsScreenSaverClass"
 SCENE_CLASS = "NTDEVCLASS"
 SCENE_TITLE = "Roamlet OpenGL Screen Saver"
+DIALOG_CLASS = "#32770"
+CONFIGURE_TITLE = "Roamlet OpenGL Screen Saver"
 
 WM_CLOSE = 0x0010
 WM_KEYDOWN = 0x0100
@@ -19,13 +21,17 @@ WM_MOUSEMOVE = 0x0200
 WM_LBUTTONDOWN = 0x0201
 WM_CONTEXTMENU = 0x007B
 WM_NULL = 0x0000
+WM_COMMAND = 0x0111
+WM_SYSCOMMAND = 0x0112
+SC_CLOSE = 0xF060
+BM_CLICK = 0x00F5
 
 WS_CHILD = 0x40000000
 WS_VISIBLE = 0x10000000
 WS_POPUP = 0x80000000
 WS_EX_TOPMOST = 0x8
 
-IDOK, IDYES, IDNO = 1, 6, 7
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 # Timeouts: generous for what must happen, short but safe for what must not.
 APPEAR_S = 20
@@ -36,6 +42,10 @@ CLOSE_MS = 1000
 
 # Where the pointer rests when a full-screen run starts.
 ORIGIN = (640, 512)
+
+# The eight settings a first run stores.
+SETTINGS_DEFAULTS = {"VIEW_MODE": 0, "NUM_ROAMLETS": 10, "NUM_CHASERS": 25, "DENSITY": 200, "LINE_WIDTH": 2,
+                     "STAR_SIZE": 2, "STAR_SMOOTH": 0, "FOG_ENABLE": 1}
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 WINE_KEY = r"HKCU\Software\Wine"
@@ -83,6 +93,13 @@ class SaverCases(unittest.TestCase):
         wait_for(lambda: self.driver.foreground()["hwnd"] == window["hwnd"], 10, what="the saver in the foreground")
         return started, window, scene
 
+    def wait_configuration_dialog(self, program):
+        """The configuration dialog of that process once it is visible and takes messages."""
+        dialog = self.driver.wait_window(DIALOG_CLASS, CONFIGURE_TITLE, program.pid)
+        self.assertIsNotNone(dialog, "no configuration dialog appeared")
+        self.responsive(dialog["hwnd"])
+        return dialog
+
     def assert_closes(self, program, what):
         code = self.driver.wait(program, CLOSE_MS)
         self.assertEqual(code, 0, f"{what}: the saver did not end with 0 within {CLOSE_MS} ms (got {code})")
@@ -96,6 +113,11 @@ class SaverCases(unittest.TestCase):
 
     def assert_keeps_running(self, program, ms=QUIET_MS):
         self.assertTrue(self.driver.still_running_after(program, ms), "the program ended")
+
+    def stored_settings(self):
+        """The DWORD values of the settings key by name, or None when the key is missing."""
+        values = self.driver.reg_values(SETTINGS_KEY)
+        return None if values is None else {name: value for name, (kind, value) in values.items() if kind == "dword"}
 
     def save_shot(self, picture, name):
         path = os.path.join(config.current.shots, f"{type(self).__name__}-{name}.png")

@@ -16,10 +16,11 @@ class Config:
         self.password_provider = os.path.join(tests, "PASSWORD.CPL")
         self.password_change = os.path.join(tests, "MPR.DLL")
         self.fault_probe = os.path.join(tests, "Roamlets-fault.scr")
+        self.open_recorder = os.path.join(tests, "open-recorder.exe")
         self.shots = os.path.join(self.work, "screenshots")
 
     def missing_programs(self):
-        programs = [self.saver, self.driver, self.password_provider, self.password_change]
+        programs = [self.saver, self.driver, self.password_provider, self.password_change, self.open_recorder]
         return [path for path in programs if not os.path.isfile(path)]
 
 

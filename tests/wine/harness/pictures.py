@@ -44,6 +44,13 @@ class Picture:
             out.write(chunk(b"IDAT", zlib.compress(rows, 6)))
             out.write(chunk(b"IEND", b""))
 
+    def crop(self, x, y, width, height):
+        """The part of the picture with its top left corner at (x, y)."""
+        start = (y * self.width + x) * 3
+        stride = self.width * 3
+        rows = (self.rgb[start + row * stride:start + row * stride + width * 3] for row in range(height))
+        return Picture(width, height, b"".join(rows))
+
     def colour_counts(self):
         """How many pixels have each (r, g, b) colour."""
         return collections.Counter(zip(self.rgb[0::3], self.rgb[1::3], self.rgb[2::3]))

@@ -19,7 +19,11 @@ class Session:
         self.display = Display.start_virtual(cfg.work)
         started = time.monotonic()
         self.template = os.path.join(cfg.work, "prefix-template")
-        make_template(self.display, self.template)
+        try:
+            make_template(self.display, self.template)
+        except BaseException:
+            self.display.close()  # no session to close at the end of the run
+            raise
         self.template_seconds = time.monotonic() - started
         self.prefixes = 0
 

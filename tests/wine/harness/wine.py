@@ -134,7 +134,7 @@ class DriverError(Exception):
 
 
 _NUMBER = re.compile(r"^-?\d+$")
-_TEXT_KEYS = ("title", "class", "label", "name")
+_TEXT_KEYS = ("title", "class", "label", "name", "text")
 
 
 def _parse_reply(line):
@@ -268,6 +268,42 @@ class Driver:
 
     def activate(self, hwnd):
         return self.call("activate", hwnd)["activated"] == 1
+
+    def raise_window(self, hwnd):
+        """Puts a topmost window of the driver's back on top, without activating it."""
+        if not self.call("raise", hwnd)["raised"]:
+            raise DriverError(f"SetWindowPos could not raise window {hwnd}")
+
+    # Dialogs of another process.
+    def dialog_items(self, dialog):
+        """Every control of the dialog in Z order: hwnd, id, class, text, style,
+        exstyle, and x, y, width, height in the dialog's client coordinates."""
+        items = sub_records(self.call("dialog-items", dialog), "w")
+        if any("timeout" in item for item in items):
+            raise DriverError(f"a control of dialog {dialog} did not answer WM_GETTEXT")
+        return items
+
+    def dialog_text(self, dialog, item_id):
+        answer = self.call("dialog-text", dialog, item_id)
+        if "timeout" in answer:
+            raise DriverError(f"control {item_id} did not answer WM_GETTEXT")
+        return answer["text"]
+
+    def set_dialog_text(self, dialog, item_id, text):
+        """SetDlgItemTextA: returns once the dialog procedure has handled the change."""
+        if "timeout" in self.call("dialog-set-text", dialog, item_id, text):
+            raise DriverError(f"control {item_id} did not take its new text within 5 s")
+
+    def dialog_checked(self, dialog, item_id):
+        answer = self.call("dialog-checked", dialog, item_id)
+        if "timeout" in answer:
+            raise DriverError(f"button {item_id} did not answer BM_GETCHECK")
+        return answer["checked"]
+
+    def dialog_units(self, points, face):
+        """(bx, by): the base units of a dialog in that font."""
+        units = self.call("dialog-units", points, face)
+        return units["bx"], units["by"]
 
     # Registry and system state.
     def reg_set_dword(self, key, name, value):
