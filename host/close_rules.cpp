@@ -19,12 +19,10 @@ std::uint32_t movement(const Point& from, const Point& to) {
   return static_cast<std::uint32_t>(std::min<std::int64_t>(dx + dy, UINT32_MAX));
 }
 
-// The close triggers for a message, with close requests going to `target`.
-// Returns true with `result` set when the message is consumed; false sends it
-// on to the default handling.
-bool apply_close_triggers(Host& host, Window target, const Message& message, LResult& result) {
-  HostState& s = host.state;
-  Platform& p = host.platform;
+}  // namespace
+
+bool apply_close_triggers(HostState& s, InputPlatform& p, Window target, const Message& message,
+                          LResult& result) {
   const auto request_close = [&] { p.post_message({target, kWmClose, 0, 0}); };
 
   switch (message.id) {
@@ -63,6 +61,8 @@ bool apply_close_triggers(Host& host, Window target, const Message& message, LRe
   return false;
 }
 
+namespace {
+
 // The default handling at the end of the rules: the AutoPlay query closes the
 // saver in every state; everything else goes to the platform.
 LResult finish(Host& host, Window target, const Message& message) {
@@ -93,7 +93,7 @@ LResult default_saver_proc(Host& host, const Message& message) {
   }
   if (s.verifying == 0) {
     LResult result = 0;
-    if (apply_close_triggers(host, window, message, result)) return result;
+    if (apply_close_triggers(s, p, window, message, result)) return result;
   }
   return finish(host, window, message);
 }
@@ -102,7 +102,7 @@ LResult scene_input_proc(Host& host, const Message& message) {
   const HostState& s = host.state;
   if (s.in_preview == 0 && s.closing == 0 && s.verifying == 0 && s.saver_window != 0) {
     LResult result = 0;
-    if (apply_close_triggers(host, s.saver_window, message, result)) return result;
+    if (apply_close_triggers(host.state, host.platform, s.saver_window, message, result)) return result;
   }
   return host.platform.default_window_proc(message);
 }

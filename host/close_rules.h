@@ -7,6 +7,17 @@
 
 namespace roamlets::host {
 
+struct HostState;
+
+// The close triggers alone: keys, mouse buttons, a mouse movement beyond the
+// threshold (measured from the cursor origin, which a closing movement moves),
+// loss of activation and power events post WM_CLOSE to `target`; showing the
+// window and cursor requests hide the cursor. Returns true with `result` set
+// when the message is consumed; false leaves it to the default handling.
+// Every front end's full-screen run closes by these rules.
+bool apply_close_triggers(HostState& state, InputPlatform& platform, Window target, const Message& message,
+                          LResult& result);
+
 // The default handling of a message of the saver window: the close triggers,
 // the verify request, the AutoPlay query, then the platform's default window
 // procedure. May be called with any window; every close request it posts, and

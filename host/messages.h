@@ -30,6 +30,9 @@ inline constexpr std::uint32_t kWmMouseMove = 0x0200;
 inline constexpr std::uint32_t kWmLButtonDown = 0x0201;
 inline constexpr std::uint32_t kWmRButtonDown = 0x0204;
 inline constexpr std::uint32_t kWmMButtonDown = 0x0207;
+inline constexpr std::uint32_t kWmMouseWheel = 0x020A;
+inline constexpr std::uint32_t kWmXButtonDown = 0x020B;
+inline constexpr std::uint32_t kWmMouseHWheel = 0x020E;
 inline constexpr std::uint32_t kWmPowerBroadcast = 0x0218;
 // The host's private request for the password verdict.
 inline constexpr std::uint32_t kWmApp = 0x8000;

@@ -20,9 +20,22 @@ struct SaverWindowLayout {
   Window parent = 0;
 };
 
-class Platform {
+// What the close triggers ask of a platform: the part of the seam that a front
+// end without the Windows password machinery implements too.
+class InputPlatform {
  public:
-  virtual ~Platform() = default;
+  virtual ~InputPlatform() = default;
+
+  // DefWindowProcA, PostMessageA.
+  virtual LResult default_window_proc(const Message& message) = 0;
+  virtual bool post_message(const Message& message) = 0;
+  // GetCursorPos, SetCursor(NULL).
+  virtual Point cursor_pos() = 0;
+  virtual void hide_cursor() = 0;
+};
+
+class Platform : public InputPlatform {
+ public:
 
   // Process (GetVersionExA, CharNextA, SetUnhandledExceptionFilter).
   // True when the version call succeeds and names the Windows 95/98/Me family.
@@ -34,10 +47,9 @@ class Platform {
   // process.
   virtual void install_fault_guard(std::function<void()> on_handled) = 0;
 
-  // Messages (DefWindowProcA, PostMessageA, SendMessageA, PeekMessageA,
-  // PostQuitMessage, GetMessageA/TranslateMessage/DispatchMessageA, Sleep(0)).
-  virtual LResult default_window_proc(const Message& message) = 0;
-  virtual bool post_message(const Message& message) = 0;
+  // Messages (SendMessageA, PeekMessageA, PostQuitMessage,
+  // GetMessageA/TranslateMessage/DispatchMessageA, Sleep(0)); posting and the
+  // default procedure are in InputPlatform.
   virtual LResult send_message(const Message& message) = 0;
   // Removes at most one waiting WM_TIMER message of `window`, without yielding.
   virtual void remove_one_timer_message(Window window) = 0;
@@ -46,9 +58,9 @@ class Platform {
   virtual int message_loop() = 0;
   virtual void yield_processor() = 0;
 
-  // Windows and the cursor (IsWindow, GetParent, GetForegroundWindow,
-  // SetForegroundWindow, FindWindowA, RegisterWindowMessageA, GetClientRect,
-  // GetDC/GetClipBox/ReleaseDC, GetCursorPos, SetCursor(NULL)).
+  // Windows (IsWindow, GetParent, GetForegroundWindow, SetForegroundWindow,
+  // FindWindowA, RegisterWindowMessageA, GetClientRect,
+  // GetDC/GetClipBox/ReleaseDC); the cursor is in InputPlatform.
   virtual bool is_window(Window window) = 0;
   virtual Window parent_of(Window window) = 0;
   virtual Window foreground_window() = 0;
@@ -57,8 +69,6 @@ class Platform {
   virtual std::uint32_t register_window_message(const char* name) = 0;
   virtual Rect client_rect(Window window) = 0;
   virtual Rect screen_clip_box() = 0;
-  virtual Point cursor_pos() = 0;
-  virtual void hide_cursor() = 0;
 
   // The saver window (RegisterClassA, CreateWindowExA).
   virtual bool register_saver_class(Instance instance) = 0;

@@ -17,7 +17,8 @@ static_assert(kWmCreate == WM_CREATE && kWmDestroy == WM_DESTROY && kWmSize == W
               kWmKeyDown == WM_KEYDOWN && kWmSysKeyDown == WM_SYSKEYDOWN && kWmSysCommand == WM_SYSCOMMAND &&
               kWmTimer == WM_TIMER && kWmMouseMove == WM_MOUSEMOVE && kWmLButtonDown == WM_LBUTTONDOWN &&
               kWmRButtonDown == WM_RBUTTONDOWN && kWmMButtonDown == WM_MBUTTONDOWN &&
-              kWmPowerBroadcast == WM_POWERBROADCAST && kWmApp == WM_APP);
+              kWmMouseWheel == WM_MOUSEWHEEL && kWmXButtonDown == WM_XBUTTONDOWN &&
+              kWmMouseHWheel == WM_MOUSEHWHEEL && kWmPowerBroadcast == WM_POWERBROADCAST && kWmApp == WM_APP);
 static_assert(kPowerCriticalResume == PWR_CRITICALRESUME && kScNextWindow == SC_NEXTWINDOW &&
               kScPrevWindow == SC_PREVWINDOW && kScScreenSave == SC_SCREENSAVE);
 

@@ -43,13 +43,17 @@ std::int32_t read_field_number(std::string_view text) {
   return negative ? -value : value;
 }
 
+void clamp_to_dialog_ranges(Settings& s) {
+  s.NUM_ROAMLETS = std::clamp(s.NUM_ROAMLETS, kMinCount, kMaxCount);
+  s.NUM_CHASERS = std::clamp(s.NUM_CHASERS, kMinCount, kMaxCount);
+  s.DENSITY = std::clamp(s.DENSITY, kMinDensity, kMaxDensity);
+}
+
 void ConfigDialog::initialise(DialogControls& dialog) {
   dialog.init_common_controls();
   load_settings(settings_, store_);
   Settings& s = settings_;
-  s.NUM_ROAMLETS = std::clamp(s.NUM_ROAMLETS, kMinCount, kMaxCount);
-  s.NUM_CHASERS = std::clamp(s.NUM_CHASERS, kMinCount, kMaxCount);
-  s.DENSITY = std::clamp(s.DENSITY, kMinDensity, kMaxDensity);
+  clamp_to_dialog_ranges(s);
 
   const bool known_view = s.VIEW_MODE >= 0 && s.VIEW_MODE <= 2;
   dialog.check_radio_button(IDC_VIEW_CHASE, IDC_VIEW_SNAPSHOT, known_view ? IDC_VIEW_CHASE + s.VIEW_MODE : 0);

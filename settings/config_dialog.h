@@ -27,6 +27,10 @@ inline constexpr std::int32_t kMaxCount = 500;
 inline constexpr std::int32_t kMinDensity = 1;
 inline constexpr std::int32_t kMaxDensity = 30000;
 
+// Brings NUM_ROAMLETS, NUM_CHASERS and DENSITY into the ranges above, as
+// the dialog does with stored values when it opens.
+void clamp_to_dialog_ranges(Settings& settings);
+
 // The number a field holds: leading white space skipped, an optional sign,
 // then digits up to the first other character; no digits give 0. Only the
 // first kFieldChars characters are read.

@@ -52,4 +52,13 @@ std::optional<std::uint32_t> parse_bits32(std::string_view text) {
   return value ? std::optional<std::uint32_t>(static_cast<std::uint32_t>(*value)) : std::nullopt;
 }
 
+std::optional<Size> parse_size(std::string_view text, int max_side) {
+  const std::size_t x = text.find('x');
+  if (x == std::string_view::npos) return std::nullopt;
+  const auto w = parse_int32(text.substr(0, x));
+  const auto h = parse_int32(text.substr(x + 1));
+  if (!w || !h || *w < 1 || *h < 1 || *w > max_side || *h > max_side) return std::nullopt;
+  return Size{*w, *h};
+}
+
 }  // namespace roamlets

@@ -16,4 +16,11 @@ std::optional<std::uint32_t> parse_uint32(std::string_view text);
 // 4294967295, negative values taken as their two's complement.
 std::optional<std::uint32_t> parse_bits32(std::string_view text);
 
+// A size written WxH, each side from 1 to `max_side`.
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+std::optional<Size> parse_size(std::string_view text, int max_side);
+
 }  // namespace roamlets

@@ -52,18 +52,6 @@ struct Options {
   Settings settings;
 };
 
-bool parse_size(std::string_view text, int& width, int& height) {
-  const std::size_t x = text.find('x');
-  if (x == std::string_view::npos) return false;
-  const auto w = parse_int32(text.substr(0, x));
-  const auto h = parse_int32(text.substr(x + 1));
-  if (!w || !h || *w < 1 || *h < 1 || *w > OsMesaSurface::kMaxSide || *h > OsMesaSurface::kMaxSide)
-    return false;
-  width = *w;
-  height = *h;
-  return true;
-}
-
 std::optional<std::uint32_t> parse_bounded(std::string_view text, std::uint32_t low, std::uint32_t high) {
   const auto v = parse_uint32(text);
   if (!v || *v < low || *v > high) return std::nullopt;
@@ -79,7 +67,12 @@ Parsed parse_args(int argc, char** argv, Options& options, std::string& error) {
       options.out = value;
       ok = !value.empty();
     } else if (name == "--size") {
-      ok = parse_size(value, options.width, options.height);
+      const auto size = parse_size(value, OsMesaSurface::kMaxSide);
+      ok = size.has_value();
+      if (ok) {
+        options.width = size->width;
+        options.height = size->height;
+      }
     } else if (name == "--seed") {
       options.seed = parse_bits32(value);
       ok = options.seed.has_value();

@@ -1,8 +1,5 @@
 #include "tools/setting_options.h"
 
-#include <cstdint>
-#include <optional>
-
 #include "tools/cli_numbers.h"
 
 namespace roamlets {
@@ -23,13 +20,8 @@ std::optional<std::int32_t> parse_switch(std::string_view text) {
 
 }  // namespace
 
-OptionResult apply_setting_option(std::string_view name, std::string_view value, Settings& settings) {
-  struct Option {
-    std::string_view name;
-    std::int32_t Settings::*field;
-    std::optional<std::int32_t> (*parse)(std::string_view);
-  };
-  static constexpr Option kOptions[] = {
+const SettingOption* find_setting_option(std::string_view name) {
+  static constexpr SettingOption kOptions[] = {
       {"--mode", &Settings::VIEW_MODE, parse_mode},
       {"--roamlets", &Settings::NUM_ROAMLETS, parse_int32},
       {"--chasers", &Settings::NUM_CHASERS, parse_int32},
@@ -39,14 +31,19 @@ OptionResult apply_setting_option(std::string_view name, std::string_view value,
       {"--star-smooth", &Settings::STAR_SMOOTH, parse_switch},
       {"--fog", &Settings::FOG_ENABLE, parse_switch},
   };
-  for (const Option& option : kOptions) {
-    if (option.name != name) continue;
-    const std::optional<std::int32_t> parsed = option.parse(value);
-    if (!parsed) return OptionResult::BadValue;
-    settings.*option.field = *parsed;
-    return OptionResult::Applied;
+  for (const SettingOption& option : kOptions) {
+    if (option.name == name) return &option;
   }
-  return OptionResult::NotOne;
+  return nullptr;
+}
+
+OptionResult apply_setting_option(std::string_view name, std::string_view value, Settings& settings) {
+  const SettingOption* option = find_setting_option(name);
+  if (option == nullptr) return OptionResult::NotOne;
+  const std::optional<std::int32_t> parsed = option->parse(value);
+  if (!parsed) return OptionResult::BadValue;
+  settings.*option->field = *parsed;
+  return OptionResult::Applied;
 }
 
 }  // namespace roamlets

@@ -3,6 +3,8 @@
 // would be: any 32-bit number, with the same treatment of out-of-range values.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "settings/settings.h"
@@ -22,6 +24,16 @@ inline constexpr const char* kSettingOptionsUsage =
 
 // What became of one `--name value` pair offered to a set of options.
 enum class OptionResult { NotOne, Applied, BadValue };
+
+// One setting option: its name, the field it sets and how its value is read.
+struct SettingOption {
+  std::string_view name;
+  std::int32_t Settings::*field;
+  std::optional<std::int32_t> (*parse)(std::string_view);
+};
+
+// The option called `name` (with both dashes), or null.
+const SettingOption* find_setting_option(std::string_view name);
 
 // Applies `--name value` to `settings` when `name` is one of the options
 // above.
