@@ -1,0 +1,67 @@
+#include "host/posix_signals.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace roamlets::host {
+namespace {
+
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+int g_write_fd = -1;
+volatile sig_atomic_t g_received = 0;
+struct sigaction g_previous[sizeof kSignals / sizeof kSignals[0]];
+
+extern "C" void on_end_signal(int number) {
+  const int saved = errno;
+  if (g_received == 0) g_received = number;
+  const char byte = 1;
+  // A full pipe already holds a wake-up; nothing is lost by dropping this one.
+  [[maybe_unused]] const ssize_t written = write(g_write_fd, &byte, 1);
+  errno = saved;
+}
+
+bool make_pipe(int fds[2]) {
+  if (pipe(fds) != 0) return false;
+  for (int i = 0; i < 2; ++i) {
+    fcntl(fds[i], F_SETFD, FD_CLOEXEC);
+    fcntl(fds[i], F_SETFL, fcntl(fds[i], F_GETFL) | O_NONBLOCK);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool EndSignals::install() {
+  int fds[2];
+  if (installed_ || !make_pipe(fds)) return false;
+  read_fd_ = fds[0];
+  g_write_fd = fds[1];
+  g_received = 0;
+  struct sigaction action {};
+  action.sa_handler = on_end_signal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (std::size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+    sigaction(kSignals[i], &action, &g_previous[i]);
+  }
+  installed_ = true;
+  return true;
+}
+
+int EndSignals::received() const { return g_received; }
+
+EndSignals::~EndSignals() {
+  if (!installed_) return;
+  for (std::size_t i = 0; i < sizeof kSignals / sizeof kSignals[0]; ++i) {
+    sigaction(kSignals[i], &g_previous[i], nullptr);
+  }
+  close(read_fd_);
+  close(g_write_fd);
+  g_write_fd = -1;
+}
+
+}  // namespace roamlets::host

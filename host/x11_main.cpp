@@ -1,0 +1,236 @@
+// roamlets: the scene on X, in a window of its own, over the whole screen, or
+// as a screen-saver hack in the window the daemon gives it.
+//
+// As in a saver run on Windows: the settings are loaded, the window and its
+// OpenGL context made, the scene initialised (render state, star field, scene
+// model, fog) and given the window's size; then two independent 33 ms timers
+// step the simulation and draw frames, both from the one event loop, so a
+// tick and a frame never overlap. A full-screen run closes by the saver's
+// close rules; every run ends cleanly on SIGTERM, SIGINT and SIGHUP.
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "host/close_rules.h"
+#include "host/front_end_options.h"
+#include "host/host_state.h"
+#include "host/posix_signals.h"
+#include "host/process_records.h"
+#include "host/timer_schedule.h"
+#include "host/x11_input.h"
+#include "host/x11_surface.h"
+#include "render/frame.h"
+#include "render/scene_setup.h"
+#include "scene/scene_driver.h"
+#include "settings/config_dialog.h"
+#include "settings/posix_file_store.h"
+#include "settings/settings.h"
+#include "settings/user_store.h"
+
+namespace roamlets::host {
+namespace {
+
+constexpr std::int64_t kTimerPeriodMs = 33;
+
+std::int64_t now_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The configuration dialog's OK on the command line: the stored record,
+// brought into the dialog's ranges, with the setting options on top. The
+// store is read back to tell whether the save took.
+int save(const FrontEndOptions& options) {
+  Settings settings;
+  load_settings(settings, *make_user_settings_store());
+  clamp_to_dialog_ranges(settings);
+  options.apply_overrides(settings);
+  save_settings(settings, *make_user_settings_store());
+
+  Settings stored;
+  stored.VIEW_MODE = ~settings.VIEW_MODE;  // a value the load must replace
+  load_settings(stored, *make_user_settings_store());
+  const std::string path = default_settings_file_path();
+  if (stored.VIEW_MODE != settings.VIEW_MODE || stored.NUM_ROAMLETS != settings.NUM_ROAMLETS ||
+      stored.NUM_CHASERS != settings.NUM_CHASERS || stored.DENSITY != settings.DENSITY ||
+      stored.LINE_WIDTH != settings.LINE_WIDTH || stored.STAR_SIZE != settings.STAR_SIZE ||
+      stored.STAR_SMOOTH != settings.STAR_SMOOTH || stored.FOG_ENABLE != settings.FOG_ENABLE) {
+    std::fprintf(stderr, "roamlets: could not save the settings to %s\n", path.c_str());
+    return 1;
+  }
+  std::printf("roamlets: settings saved to %s\n", path.c_str());
+  return 0;
+}
+
+// One run on an open display, until it closes or a signal ends it.
+class Run {
+ public:
+  Run(Display* display, GlSurface& surface, const FrontEndOptions& options, EndSignals& signals)
+      : display_(display),
+        surface_(surface),
+        options_(options),
+        signals_(signals),
+        input_(display, surface.window()),
+        scene_(process_scene()),
+        settings_(process_settings()) {}
+
+  int loop() {
+    scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
+    scene_resize(scene_, surface_.width(), surface_.height());
+    const std::int64_t start = now_ms();
+    timers_.start(Timer::Frame, start, kTimerPeriodMs);
+    timers_.start(Timer::Tick, start, kTimerPeriodMs);
+    surface_.map();
+
+    while (!done_) {
+      while (!done_ && XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        handle(event);
+      }
+      if (done_) break;
+      const std::int64_t now = now_ms();
+      if (const std::optional<Timer> due = timers_.take_due(now)) {
+        if (*due == Timer::Tick) {
+          scene_tick(scene_, settings_);
+        } else {
+          draw();
+        }
+        continue;
+      }
+      wait(timers_.wait(now).value_or(kTimerPeriodMs));
+    }
+    return 0;
+  }
+
+ private:
+  void draw() {
+    scene_render(scene_, settings_);
+    surface_.swap();
+  }
+
+  // Sleeps until an event, a signal or the next timer.
+  void wait(std::int64_t timeout) {
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+    XFlush(display_);
+    poll(fds, 2, static_cast<int>(timeout));
+    if (signals_.received() != 0) done_ = true;
+  }
+
+  void handle(const XEvent& event) {
+    if (event.xany.window != surface_.window()) return;
+    switch (event.type) {
+      case ConfigureNotify:
+        scene_resize(scene_, event.xconfigure.width, event.xconfigure.height);
+        break;
+      case Expose:
+        if (event.xexpose.count == 0) draw();
+        break;
+      case DestroyNotify:
+        done_ = true;  // the daemon's window went away
+        break;
+      case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == surface_.delete_atom()) done_ = true;
+        break;
+      case KeyPress:
+        if (options_.surface == Surface::OwnWindow) {
+          XKeyEvent key = event.xkey;
+          const KeySym sym = XLookupKeysym(&key, 0);
+          if (sym == XK_Escape || sym == XK_q) done_ = true;
+        }
+        break;
+      default:
+        break;
+    }
+    if (options_.surface == Surface::FullScreen) judge_input(event);
+  }
+
+  // A full-screen run closes by the saver's close rules.
+  void judge_input(const XEvent& event) {
+    if (event.type == MapNotify) take_screen();
+    input_.observe(event);
+    const std::optional<Message> message = input_message(event, surface_.window());
+    if (!message) return;
+    LResult result = 0;
+    apply_close_triggers(state_, input_, surface_.window(), *message, result);
+    if (input_.close_requested()) done_ = true;
+  }
+
+  // The window is up: movement counts from where the pointer is now, and
+  // keys come here whichever window had them.
+  void take_screen() {
+    input_.query_pointer();
+    state_.cursor_origin = input_.cursor_pos();
+    XSetInputFocus(display_, surface_.window(), RevertToParent, CurrentTime);
+    XGrabKeyboard(display_, surface_.window(), True, GrabModeAsync, GrabModeAsync, CurrentTime);
+  }
+
+  Display* display_;
+  GlSurface& surface_;
+  const FrontEndOptions& options_;
+  EndSignals& signals_;
+  X11InputPlatform input_;
+  HostState state_;
+  SceneState& scene_;
+  const Settings& settings_;
+  TimerSchedule timers_;
+  bool done_ = false;
+};
+
+int run(int argc, char** argv) {
+  FrontEndOptions options;
+  std::string error;
+  switch (parse_front_end_options(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), options, error)) {
+    case FrontEndParse::Help:
+      std::fputs(front_end_usage().c_str(), stdout);
+      return 0;
+    case FrontEndParse::Bad:
+      std::fprintf(stderr, "roamlets: %s\n%s", error.c_str(), front_end_usage().c_str());
+      return 2;
+    case FrontEndParse::Run:
+      break;
+  }
+  if (options.save_settings) return save(options);
+
+  Settings& settings = process_settings();
+  load_settings(settings, *make_user_settings_store());
+  options.apply_overrides(settings);
+
+  EndSignals signals;
+  if (!signals.install()) {
+    std::perror("roamlets: cannot watch for signals");
+    return 1;
+  }
+  const char* display_name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
+  Display* display = XOpenDisplay(display_name);
+  if (display == nullptr) {
+    if (display_name == nullptr || *display_name == '\0') {
+      std::fprintf(stderr, "roamlets: no X display: DISPLAY is not set (or give --display NAME)\n");
+    } else {
+      std::fprintf(stderr, "roamlets: cannot open X display '%s'\n", display_name);
+    }
+    return 1;
+  }
+  keep_running_on_x_errors();
+
+  int status = 1;
+  if (std::unique_ptr<GlSurface> surface = GlSurface::create(display, options, error)) {
+    status = Run(display, *surface, options, signals).loop();
+  } else {
+    std::fprintf(stderr, "roamlets: %s\n", error.c_str());
+  }
+  XCloseDisplay(display);
+  return status;
+}
+
+}  // namespace
+}  // namespace roamlets::host
+
+int main(int argc, char** argv) { return roamlets::host::run(argc, argv); }
