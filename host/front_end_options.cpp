@@ -116,6 +116,7 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
       }
       placed = true;
       root = *name == "--root";
+      options.window_id = 0;
       options.surface = *name == "--window" ? Surface::OwnWindow
                         : *name == "--fullscreen" ? Surface::FullScreen
                                                   : Surface::RootWindow;
