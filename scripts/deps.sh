@@ -2,7 +2,10 @@
 # Installs the Debian 12 packages the build and the tests need, when missing.
 #   scripts/deps.sh native   - the Linux build: compiler, CMake, Ninja, GoogleTest,
 #                              Google Benchmark, Python, off-screen Mesa OpenGL
-#                              with GLU, libpng, pkg-config
+#                              with GLU, libpng, pkg-config; Xlib and Mesa's
+#                              GLX for the X front end, xdpyinfo to find a
+#                              display; and what the Debian package needs:
+#                              dpkg-shlibdeps (dpkg-dev) and file
 #   scripts/deps.sh saver    - what scripts/run-saver.sh needs: CMake, Ninja, the
 #                              64-bit Windows cross compiler and the Wine group
 #   scripts/deps.sh all      - all of the above and the 32-bit Windows cross
@@ -13,7 +16,8 @@
 set -euo pipefail
 
 native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
-        pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev)
+        pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev libx11-dev libgl-dev
+        libglx-mesa0 libgl1-mesa-dri x11-utils dpkg-dev file)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
 saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything (Linux, 64-bit and 32-bit Windows, the Windows package) and
-# runs every test.
+# Builds everything (Linux, 64-bit and 32-bit Windows, the Windows and the
+# Debian package) and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +11,8 @@ for preset in native win64 win32; do
   cmake --build --preset "$preset"
 done
 
-# The Windows package, which the tests check.
+# The Windows and the Debian package, which the tests check.
 cmake --build --preset win64 --target package
+cmake --build --preset native --target package
 
 ctest --preset native
