@@ -90,6 +90,8 @@ class Run {
     surface_.map();
 
     while (!done_) {
+      // Checked on every pass: a loop kept busy by slow frames never waits.
+      if (signals_.received() != 0) break;
       while (!done_ && XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -121,7 +123,6 @@ class Run {
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
     XFlush(display_);
     poll(fds, 2, static_cast<int>(timeout));
-    if (signals_.received() != 0) done_ = true;
   }
 
   void handle(const XEvent& event) {
