@@ -1,0 +1,1 @@
+"""The end-to-end cases of roamlets on X, one module per area of its behaviour."""
