@@ -19,14 +19,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 from harness import config, session  # noqa: E402
-
-
-def selected(suite, filters):
-    for item in suite:
-        if isinstance(item, unittest.TestSuite):
-            yield from selected(item, filters)
-        elif not filters or any(f in item.id() for f in filters):
-            yield item
+from harness.runs import selected  # noqa: E402
 
 
 def main():

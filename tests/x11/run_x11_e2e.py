@@ -20,14 +20,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(os.path.dirname(HERE), "wine")]
 
 import session  # noqa: E402
-
-
-def selected(suite, filters):
-    for item in suite:
-        if isinstance(item, unittest.TestSuite):
-            yield from selected(item, filters)
-        elif not filters or any(f in item.id() for f in filters):
-            yield item
+from harness.runs import selected  # noqa: E402
 
 
 def main():

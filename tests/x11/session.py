@@ -14,6 +14,7 @@ import unittest
 
 from harness import pictures
 from harness.display import Display
+from harness.runs import wait_for
 
 import xwindow
 
@@ -58,18 +59,6 @@ def close():
     finished, current = current, None
     if finished:
         finished.close()
-
-
-def wait_for(condition, timeout, what):
-    """Polls until condition() returns something true, and returns that."""
-    deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(0.05)
 
 
 def lit(picture):
@@ -150,7 +139,7 @@ class RoamletsCases(unittest.TestCase):
                                    env=self.display.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                                    text=True, timeout=30)
             return found.stdout.split()
-        windows = wait_for(mapped, APPEAR_S, "the Roamlets window")
+        windows = wait_for(mapped, APPEAR_S, what="the Roamlets window")
         self.assertEqual(len(windows), 1, "more than one Roamlets window")
         return windows[0]
 
@@ -191,7 +180,7 @@ class RoamletsCases(unittest.TestCase):
             except subprocess.CalledProcessError:
                 return None  # not mapped yet
             return (first, second) if first.rgb != second.rgb and lit(first) and lit(second) else None
-        return wait_for(pair, APPEAR_S, f"the scene to animate in window {window}")
+        return wait_for(pair, APPEAR_S, what=f"the scene to animate in window {window}")
 
     def wait_for_picture(self, window, good, what):
         """The first picture of the window for which good(picture) holds; the last one is saved when
@@ -202,7 +191,7 @@ class RoamletsCases(unittest.TestCase):
             last[:] = [self.grab(window)]
             return last[0] if good(last[0]) else None
         try:
-            return wait_for(grab, APPEAR_S, what)
+            return wait_for(grab, APPEAR_S, what=what)
         except AssertionError:
             if last:
                 self.save_shot(last[0], "timed-out")

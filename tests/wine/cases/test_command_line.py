@@ -3,7 +3,7 @@ window, and the exit code the process ends with (read through
 GetExitCodeProcess, all 32 bits)."""
 
 from harness.cases import IDOK, SAVER_CLASS, WM_CLOSE, SaverCases
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 REJECTED = 0xFFFFFFFF  # exit code -1
 

@@ -9,7 +9,7 @@ import time
 from harness import config, pictures
 from harness.cases import (BM_CLICK, DIALOG_CLASS, IDCANCEL, IDOK, SC_CLOSE, SETTINGS_DEFAULTS, SETTINGS_KEY,
                            WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, WS_POPUP, WS_VISIBLE, SaverCases)
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 # Window and control styles.
 WS_CHILD = 0x40000000

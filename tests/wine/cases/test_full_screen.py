@@ -7,7 +7,7 @@ from harness import pictures
 from harness.cases import (CLOSE_MS, ORIGIN, QUIET_MS, SAVER_CLASS, SCENE_TITLE, WM_KEYDOWN, WM_LBUTTONDOWN,
                            WM_MOUSEMOVE, WS_CHILD, WS_EX_TOPMOST, WS_POPUP, WS_VISIBLE, SaverCases)
 from harness.display import HEIGHT, WIDTH
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 
 class FullScreenCases(SaverCases):

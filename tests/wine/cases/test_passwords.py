@@ -7,7 +7,7 @@ import time
 from harness import config
 from harness.cases import (DESKTOP_KEY, IDNO, IDYES, SAVER_CLASS, SCENE_CLASS, WM_CLOSE, PasswordSystemCases,
                            SaverCases, WINE_KEY)
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 PROMPT = "Test Password"
 SYSTEM_PROVIDER = r"C:\windows\system32\PASSWORD.CPL"

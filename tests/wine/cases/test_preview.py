@@ -4,7 +4,7 @@ and its end when the parent goes."""
 
 from harness.cases import (SAVER_CLASS, SCENE_CLASS, WM_CONTEXTMENU, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
                            WS_CHILD, WS_POPUP, WS_VISIBLE, SaverCases)
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 PARENT_AT = (100, 100)
 PARENT_SIZE = (320, 240)

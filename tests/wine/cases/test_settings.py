@@ -2,7 +2,7 @@
 run, and values changed while a run goes on left as they were changed."""
 
 from harness.cases import SAVER_CLASS, SETTINGS_DEFAULTS as DEFAULTS, SETTINGS_KEY, WM_CLOSE, SaverCases
-from harness.wine import wait_for
+from harness.runs import wait_for
 
 
 class SettingsCases(SaverCases):

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from . import config, session
-from .wine import wait_for
+from .runs import wait_for
 
 SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
 SAVER_CLASS = "WindowsScreenSaverClass"

@@ -329,14 +329,3 @@ class Driver:
     def saver_running(self):
         return self.call("saver-running")["running"]
 
-
-def wait_for(condition, timeout, interval=0.05, what="the condition"):
-    """Polls until condition() returns something true and returns it."""
-    deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(interval)

@@ -19,7 +19,7 @@ class FullScreenCases(RoamletsCases):
         self.assertFalse(self.display.cursor_is_invisible(), "the cursor is not visible before the run")
         program = self.start("--fullscreen")
         window = self.wait_own_window(program)
-        wait_for(self.display.cursor_is_invisible, APPEAR_S, "the cursor to disappear")
+        wait_for(self.display.cursor_is_invisible, APPEAR_S, what="the cursor to disappear")
         return program, window
 
     def move_by(self, dx, dy):
