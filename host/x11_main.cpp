@@ -58,10 +58,7 @@ int save(const FrontEndOptions& options) {
   stored.VIEW_MODE = ~settings.VIEW_MODE;  // a value the load must replace
   load_settings(stored, *make_user_settings_store());
   const std::string path = default_settings_file_path();
-  if (stored.VIEW_MODE != settings.VIEW_MODE || stored.NUM_ROAMLETS != settings.NUM_ROAMLETS ||
-      stored.NUM_CHASERS != settings.NUM_CHASERS || stored.DENSITY != settings.DENSITY ||
-      stored.LINE_WIDTH != settings.LINE_WIDTH || stored.STAR_SIZE != settings.STAR_SIZE ||
-      stored.STAR_SMOOTH != settings.STAR_SMOOTH || stored.FOG_ENABLE != settings.FOG_ENABLE) {
+  if (stored != settings) {
     std::fprintf(stderr, "roamlets: could not save the settings to %s\n", path.c_str());
     return 1;
   }

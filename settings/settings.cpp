@@ -32,6 +32,13 @@ constexpr std::size_t kFieldCount = sizeof kSaveOrder / sizeof kSaveOrder[0];
 
 }  // namespace
 
+bool operator==(const Settings& a, const Settings& b) {
+  for (const Field& field : kReadOrder) {
+    if (a.*field.member != b.*field.member) return false;
+  }
+  return true;
+}
+
 void load_settings(Settings& settings, SettingsStore& store) {
   if (!store.open_for_reading()) return;
   for (const Field& field : kReadOrder) {

@@ -25,6 +25,10 @@ struct Settings {
   std::int32_t FOG_ENABLE = 1;
 };
 
+// Equal when all eight fields are.
+bool operator==(const Settings& a, const Settings& b);
+inline bool operator!=(const Settings& a, const Settings& b) { return !(a == b); }
+
 // The key every store keeps the values under.
 inline constexpr const char* kSettingsKeyPath = "Software\\Vantorix\\ScreenSavers\\Roamlets";
 

@@ -54,6 +54,19 @@ const std::vector<std::string> kSaveLog = {
     "open_write",       "write NUM_ROAMLETS", "write VIEW_MODE",   "write NUM_CHASERS", "write DENSITY",
     "write LINE_WIDTH", "write STAR_SIZE",    "write STAR_SMOOTH", "write FOG_ENABLE",  "close"};
 
+TEST(Settings, EqualOnlyWhenEveryFieldIs) {
+  EXPECT_EQ(Settings{}, Settings{});
+  EXPECT_EQ(edited(), edited());
+  std::int32_t Settings::*const members[] = {&Settings::VIEW_MODE,  &Settings::NUM_ROAMLETS, &Settings::NUM_CHASERS,
+                                             &Settings::DENSITY,    &Settings::LINE_WIDTH,   &Settings::STAR_SIZE,
+                                             &Settings::STAR_SMOOTH, &Settings::FOG_ENABLE};
+  for (std::size_t i = 0; i < std::size(members); ++i) {
+    Settings changed;
+    changed.*members[i] ^= 1;
+    EXPECT_NE(changed, Settings{}) << "field " << i << " of the settings table";
+  }
+}
+
 TEST(LoadSettings, NoKeyKeepsDefaultsAndASaveCreatesThem) {
   MemoryStore store;
   Settings settings;
