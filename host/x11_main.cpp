@@ -78,7 +78,7 @@ class Run {
         scene_(process_scene()),
         settings_(process_settings()) {}
 
-  int loop() {
+  void loop() {
     scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
     scene_resize(scene_, surface_.width(), surface_.height());
     const std::int64_t start = now_ms();
@@ -106,7 +106,6 @@ class Run {
       }
       wait(timers_.wait(now).value_or(kTimerPeriodMs));
     }
-    return 0;
   }
 
  private:
@@ -220,7 +219,8 @@ int run(int argc, char** argv) {
 
   int status = 1;
   if (std::unique_ptr<GlSurface> surface = GlSurface::create(display, options, error)) {
-    status = Run(display, *surface, options, signals).loop();
+    Run(display, *surface, options, signals).loop();
+    status = 0;
   } else {
     std::fprintf(stderr, "roamlets: %s\n", error.c_str());
   }
