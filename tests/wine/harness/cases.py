@@ -5,7 +5,7 @@ the saver."""
 import os
 import unittest
 
-from . import config, session
+from . import config, pictures, session
 from .runs import wait_for
 
 SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
@@ -127,6 +127,19 @@ class SaverCases(unittest.TestCase):
     def wait_animating(self):
         """Two pictures of the scene a moment apart, once they differ and show something."""
         return self.display.animating_scene(APPEAR_S)
+
+    def wait_whole_scene(self):
+        """The first picture of the scene that shows all of it."""
+        last = []
+
+        def whole():
+            last[:] = [self.display.grab_scene(APPEAR_S)]
+            return last[0] if not pictures.missing_from_scene(last[0]) else None
+        try:
+            return wait_for(whole, APPEAR_S, what="a picture of the whole scene")
+        except AssertionError:
+            self.save_shot(last[0], "scene-timed-out")
+            raise AssertionError(f"missing from the scene: {', '.join(pictures.missing_from_scene(last[0]))}")
 
 
 class PasswordSystemCases(SaverCases):

@@ -81,3 +81,14 @@ def count(picture, kind):
 def black_share(picture):
     counts = picture.colour_counts()
     return counts.get((0, 0, 0), 0) / (picture.width * picture.height)
+
+
+def missing_from_scene(picture):
+    """What of the scene the picture lacks: a black sky, grey stars, red roamlets' trails and chasers' trails
+    of other colours. A random scene can start with every chaser behind the camera; they come into view
+    as they turn, so a run is checked on the first picture that shows them, not on its first picture."""
+    checks = (("a black background", black_share(picture) > 0.5),
+              ("grey stars", count(picture, is_grey) > 50),
+              ("red trails", count(picture, is_red) > 50),
+              ("trails of another colour", count(picture, is_other_hue) > 50))
+    return [what for what, shown in checks if not shown]
