@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything (Linux, 64-bit and 32-bit Windows, the Windows and the
-# Debian package) and runs every test.
+# Debian package) and runs every test; then the Linux tests again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer, which fail on any
+# report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +18,7 @@ cmake --build --preset win64 --target package
 cmake --build --preset native --target package
 
 ctest --preset native
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan

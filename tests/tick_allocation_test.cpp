@@ -12,13 +12,15 @@ namespace {
 std::atomic<long> g_allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
+// Not inlined: seen through, the replacement pairs with malloc and free, and
+// some builds then warn of new matched with free at the call sites.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   ++g_allocations;
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace roamlets {
 namespace {
