@@ -125,10 +125,26 @@ TEST(SceneDriver, TickCounterWrapsAtTwoToThe32) {
   const Settings rotate = with_mode(ViewMode::Rotate);
   scene_tick(scene, rotate);
   EXPECT_EQ(scene.tick_counter, 0u);
-  // The angles come from the counter before it wrapped: 4294967295 % 360.
+  // The angles come from the counter before it wrapped: 4294967295 % 720,
+  // % 360 and % 1440.
+  EXPECT_EQ(scene.angle_x, 127.5f);
   EXPECT_EQ(scene.angle_y, 255.0f);
+  EXPECT_EQ(scene.angle_z, 63.75f);
   scene_tick(scene, rotate);
+  EXPECT_EQ(scene.angle_x, 0.0f);
   EXPECT_EQ(scene.angle_y, 0.0f);
+  EXPECT_EQ(scene.angle_z, 0.0f);
+  EXPECT_EQ(scene.tick_counter, 1u);
+
+  // 2^32 is no multiple of 500: the last period before the wrap is cut short
+  // (4294967295 % 500 = 295), and the counter's return to 0 takes a snapshot.
+  const Settings snapshot = with_mode(ViewMode::Snapshot);
+  scene.tick_counter = 0xFFFFFFFFu;
+  const std::uint32_t before = scene.lcg.state();
+  scene_tick(scene, snapshot);
+  EXPECT_EQ(scene.lcg.state(), before) << "no snapshot at 4294967295";
+  scene_tick(scene, snapshot);
+  EXPECT_NE(scene.lcg.state(), before) << "a snapshot at the wrap to 0";
 }
 
 TEST(SceneDriver, EmptyPopulationsTickFine) {
