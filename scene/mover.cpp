@@ -16,8 +16,8 @@ constexpr float kSpeedUnit = 0.002f;
 // it: the y and x differences rounded to single precision, the z difference
 // kept in double.
 double squared_distance(const Vec4& from, const Vec4& to) {
-  const double dx = static_cast<float>(to.x - from.x);
-  const double dy = static_cast<float>(to.y - from.y);
+  const double dx = static_cast<double>(static_cast<float>(to.x - from.x));
+  const double dy = static_cast<double>(static_cast<float>(to.y - from.y));
   const double dz = static_cast<double>(to.z) - static_cast<double>(from.z);
   return dz * dz + dy * dy + dx * dx;
 }

@@ -35,9 +35,9 @@ struct Vec4 {
   // zero length is left unchanged. The length and its inverse are formed in
   // double precision, and each scaled component is rounded once.
   void normalize() {
-    const double dx = x;
-    const double dy = y;
-    const double dz = z;
+    const double dx = static_cast<double>(x);
+    const double dy = static_cast<double>(y);
+    const double dz = static_cast<double>(z);
     const double len = std::sqrt(dx * dx + dy * dy + dz * dz);
     if (len > 0.0) {
       const double inv = 1.0 / len;

@@ -8,8 +8,9 @@
 #                              dpkg-shlibdeps (dpkg-dev) and file
 #   scripts/deps.sh saver    - what scripts/run-saver.sh needs: CMake, Ninja, the
 #                              64-bit Windows cross compiler and the Wine group
-#   scripts/deps.sh all      - all of the above and the 32-bit Windows cross
-#                              compiler
+#   scripts/deps.sh all      - all of the above, the 32-bit Windows cross
+#                              compiler, and clang with its libFuzzer and
+#                              sanitizer runtimes for the fuzz targets
 # The Wine group runs the Windows program and its end-to-end tests: Wine (64-bit
 # only), a virtual X display, X input and window tools, ImageMagick for window
 # pictures, and the X libraries the tests call directly (XFixes for the cursor).
@@ -18,6 +19,7 @@ set -euo pipefail
 native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
         pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev libx11-dev libgl-dev
         libglx-mesa0 libgl1-mesa-dri x11-utils dpkg-dev file)
+fuzz=(clang libclang-rt-14-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
 saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")
@@ -25,7 +27,7 @@ saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[
 case "${1:-all}" in
   native) wanted=("${native[@]}") ;;
   saver) wanted=("${saver[@]}") ;;
-  all) wanted=("${native[@]}" "${windows[@]}" "${wine[@]}") ;;
+  all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}") ;;
   *) echo "usage: $0 [native|saver|all]" >&2; exit 2 ;;
 esac
 

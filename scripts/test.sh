@@ -2,7 +2,7 @@
 # Builds everything (Linux, 64-bit and 32-bit Windows, the Windows and the
 # Debian package) and runs every test; then the Linux tests again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, which fail on any
-# report.
+# report, and a bounded run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +22,6 @@ ctest --preset native
 cmake --preset asan >/dev/null
 cmake --build --preset asan
 ctest --preset asan
+
+# A bounded run of each fuzz target (clang, libFuzzer): a minute each.
+bash scripts/fuzz.sh 60
