@@ -8,7 +8,10 @@
 #                              dpkg-shlibdeps (dpkg-dev) and file
 #   scripts/deps.sh saver    - what scripts/run-saver.sh needs: CMake, Ninja, the
 #                              64-bit Windows cross compiler and the Wine group
-#   scripts/deps.sh all      - all of the above, the 32-bit Windows cross
+#   scripts/deps.sh soak     - what scripts/soak.sh needs: the native and saver
+#                              groups, valgrind, and the X DAMAGE library that
+#                              counts frames
+#   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
 #                              compiler, and clang with its libFuzzer and
 #                              sanitizer runtimes for the fuzz targets
 # The Wine group runs the Windows program and its end-to-end tests: Wine (64-bit
@@ -27,8 +30,9 @@ saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[
 case "${1:-all}" in
   native) wanted=("${native[@]}") ;;
   saver) wanted=("${saver[@]}") ;;
+  soak) wanted=("${native[@]}" "${saver[@]}" valgrind libxdamage1) ;;
   all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}") ;;
-  *) echo "usage: $0 [native|saver|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [native|saver|soak|all]" >&2; exit 2 ;;
 esac
 
 missing=()

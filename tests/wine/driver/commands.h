@@ -22,7 +22,8 @@ class CommandTable {
   std::map<std::string, Command> commands_;
 };
 
-// start, start-app, wait, running, end-all: programs started by the driver.
+// start, start-app, wait, running, end-all, usage, usage-probe: programs
+// started by the driver, and what they hold.
 void add_process_commands(CommandTable& table);
 // windows, children, window, wait-window, foreground, window-at, post, send,
 // click: windows of any process.

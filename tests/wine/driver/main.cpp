@@ -5,8 +5,9 @@
 // the Linux side: start programs and read their full 32-bit exit codes, find
 // windows of other processes and read their class, title, geometry, style and
 // owner, post and send messages, create the windows a preview lives in, press
-// buttons of message boxes, read and fill in the controls of dialogs and read
-// or write the registry.
+// buttons of message boxes, read and fill in the controls of dialogs, read
+// or write the registry and sample the memory, objects and handles that a
+// program holds.
 //
 // It serves commands read from standard input (see protocol.h) until that is
 // closed or "quit" arrives. The main thread owns the driver's windows and keeps
