@@ -18,6 +18,14 @@ constexpr GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 // OpenGL itself when it rasterises.
 GLfloat drawable_size(std::int32_t value) { return static_cast<GLfloat>(std::max(value, 1)); }
 
+// The largest star drawn, in pixels; a larger stored size draws at this one.
+// A star's cost grows with its area and input waits for the frame being drawn:
+// in the densest field, stars of OpenGL's own largest size (255 pixels in
+// Mesa) took over half a minute a frame in software, with the saver deaf to
+// keys meanwhile; at 64 the same frame takes about a second and a half. Many
+// drivers draw smooth points no larger anyway.
+constexpr std::int32_t kLargestStarSize = 64;
+
 // The state set before the star field is compiled, in this order.
 void set_fixed_state(const SceneState& scene, const Settings& settings) {
   glViewport(0, 0, scene.viewport_width, scene.viewport_height);
@@ -28,7 +36,7 @@ void set_fixed_state(const SceneState& scene, const Settings& settings) {
   glEnable(GL_LINE_SMOOTH);
   glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
   glEnable(GL_DEPTH_TEST);
-  glPointSize(drawable_size(settings.STAR_SIZE));
+  glPointSize(drawable_size(std::min(settings.STAR_SIZE, kLargestStarSize)));
 
   if (settings.STAR_SMOOTH != 0) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "render/frame.h"
 #include "render/scene_setup.h"
@@ -180,6 +181,24 @@ TEST_F(RenderState, UnusableWidthsAndSizesLeaveTheContextUsable) {
       for (int x = 0; x < picture.width; x += 2) lit += picture.lit(x, y) ? 1 : 0;
     }
     EXPECT_GT(lit, 100) << value;
+  }
+}
+
+TEST_F(RenderState, StarsAreDrawnAtMostSixtyFourPixelsWide) {
+  // Lines keep the stored width (OpenGL holds it to what it can draw); stars
+  // stop at 64 pixels, so that a dense field of large stars cannot hold a
+  // frame, and the input waiting behind it, for half a minute.
+  const std::pair<std::int32_t, float> kCases[] = {{63, 63.0f}, {64, 64.0f}, {65, 64.0f}, {255, 64.0f},
+                                                    {std::numeric_limits<std::int32_t>::max(), 64.0f}};
+  for (const auto& [stored, drawn] : kCases) {
+    SetUp();
+    Settings settings;
+    settings.STAR_SIZE = stored;
+    settings.LINE_WIDTH = 9;
+    SceneState scene;
+    scene_init(scene, settings, 1);
+    EXPECT_EQ(get_float(GL_POINT_SIZE), drawn) << stored;
+    EXPECT_EQ(get_float(GL_LINE_WIDTH), 9.0f) << stored;
   }
 }
 

@@ -28,10 +28,11 @@ from pathlib import Path
 DEFAULTS = {"VIEW_MODE": 0, "NUM_ROAMLETS": 10, "NUM_CHASERS": 25, "DENSITY": 200,
             "LINE_WIDTH": 2, "STAR_SIZE": 2, "STAR_SMOOTH": 0, "FOG_ENABLE": 1}
 # option -> (setting, low, high, whether the program refuses values outside).
-# The dialog gives line width and star size no range; the panel offers 1..100.
+# The dialog gives line width and star size no range; the panel offers 1..100
+# for the line width and 1..64, the largest star drawn, for the star size.
 NUMBERS = {"--roamlets": ("NUM_ROAMLETS", 1, 500, True), "--chasers": ("NUM_CHASERS", 1, 500, True),
            "--density": ("DENSITY", 1, 30000, True), "--line-width": ("LINE_WIDTH", 1, 100, False),
-           "--star-size": ("STAR_SIZE", 1, 100, False)}
+           "--star-size": ("STAR_SIZE", 1, 64, False)}
 BOOLEANS = {"--star-smooth": "STAR_SMOOTH", "--fog": "FOG_ENABLE"}
 MODES = {"chase": 0, "rotate": 1, "snapshot": 2}  # option id -> VIEW_MODE
 OPTIONS = {"--mode", *NUMBERS, *BOOLEANS}
