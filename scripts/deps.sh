@@ -11,6 +11,10 @@
 #   scripts/deps.sh soak     - what scripts/soak.sh needs: the native and saver
 #                              groups, valgrind, and the X DAMAGE library that
 #                              counts frames
+#   scripts/deps.sh perf     - what scripts/perf-report.sh needs: the native and
+#                              saver groups, the OpenGL hacks compared with
+#                              (xscreensaver-gl), glxinfo (mesa-utils) and
+#                              valgrind
 #   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
 #                              compiler, and clang with its libFuzzer and
 #                              sanitizer runtimes for the fuzz targets
@@ -31,8 +35,9 @@ case "${1:-all}" in
   native) wanted=("${native[@]}") ;;
   saver) wanted=("${saver[@]}") ;;
   soak) wanted=("${native[@]}" "${saver[@]}" valgrind libxdamage1) ;;
+  perf) wanted=("${native[@]}" "${saver[@]}" xscreensaver-gl mesa-utils valgrind) ;;
   all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}") ;;
-  *) echo "usage: $0 [native|saver|soak|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [native|saver|soak|perf|all]" >&2; exit 2 ;;
 esac
 
 missing=()
