@@ -3,7 +3,7 @@
 # docs/PERFORMANCE.md in one run, printing them as Markdown:
 #   bash scripts/perf-report.sh [--output FILE] [other options of tools/perf/perf_report.py]
 # The native preset's roamlets and benchmarks are built; Roamlets.scr from the
-# win64 preset too, for the runs under Wine. The whole run takes about 20
+# win64 preset too, for the runs under Wine. The whole run takes about 12
 # minutes; measure on a quiet machine (the report records the load).
 set -euo pipefail
 cd "$(dirname "$0")/.."
