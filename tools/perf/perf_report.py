@@ -44,6 +44,8 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+from harness.display import Display  # noqa: E402  (the e2e runs' virtual display)
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 WIDTH, HEIGHT = 1920, 1080
@@ -200,30 +202,6 @@ class Machine:
 
 
 # Processes on the display.
-
-class Xvfb:
-    """A virtual display of its own, on a number it picks itself."""
-
-    def __init__(self, work):
-        number_file = os.path.join(work, "display-number")
-        with open(number_file, "w") as out, open(os.path.join(work, "xvfb.log"), "w") as xlog:
-            self.process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
-                 "-nolisten", "tcp"], pass_fds=(out.fileno(),), stdout=xlog, stderr=subprocess.STDOUT)
-        deadline = time.monotonic() + 30
-        while True:
-            text = read_text(number_file)
-            if text.endswith("\n"):
-                self.name = ":" + text.strip()
-                return
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                self.close()
-                raise RuntimeError("Xvfb did not start (see xvfb.log)")
-            time.sleep(0.05)
-
-    def close(self):
-        stop(self.process)
-
 
 def stop(process, grace=10):
     """Ends a process this run started, by its PID: SIGTERM, then SIGKILL."""
@@ -398,7 +376,7 @@ class Session:
                        check=True)
 
     def start_display(self):
-        self.display = Xvfb(self.work)
+        self.display = Display.start_virtual(self.work, (WIDTH, HEIGHT))
         env = dict(os.environ, DISPLAY=self.display.name)
         try:
             info = subprocess.run(["glxinfo", "-B"], env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
@@ -614,7 +592,7 @@ class Session:
             if not run.wait_frames(1, 60):
                 return f"| `{label}` | did not show a frame (see {rel(run.log_path)}) | | | | | |"
             time.sleep(2)  # past the start-up
-            pid, server = run.process.pid, self.display.process.pid
+            pid, server = run.process.pid, self.display.server.pid
             before = (time.monotonic(), process_ticks(pid), process_ticks(server), machine_busy_ticks(),
                       run.frames.read()[0])
             time.sleep(seconds)

@@ -19,16 +19,16 @@ class Display:
     """An X display by name; `start_virtual` starts an Xvfb of its own."""
 
     def __init__(self, name, server=None):
-        self.name, self._server = name, server
+        self.name, self.server = name, server
 
     @classmethod
-    def start_virtual(cls, work):
-        """Xvfb on a display number it picks itself (-displayfd)."""
+    def start_virtual(cls, work, size=(WIDTH, HEIGHT)):
+        """Xvfb of the given size on a display number it picks itself (-displayfd)."""
         os.makedirs(work, exist_ok=True)
         number_file = os.path.join(work, "display-number")
         with open(number_file, "w") as out, open(os.path.join(work, "xvfb.log"), "w") as log:
             server = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp"],
+                ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", f"{size[0]}x{size[1]}x24", "-nolisten", "tcp"],
                 pass_fds=(out.fileno(),), stdout=log, stderr=subprocess.STDOUT)
         deadline = time.monotonic() + 30
         while True:
@@ -43,13 +43,13 @@ class Display:
 
     def close(self):
         """Stops the Xvfb that start_virtual started."""
-        if self._server and self._server.poll() is None:
-            self._server.terminate()
+        if self.server and self.server.poll() is None:
+            self.server.terminate()
             try:
-                self._server.wait(10)
+                self.server.wait(10)
             except subprocess.TimeoutExpired:
-                self._server.kill()
-                self._server.wait()
+                self.server.kill()
+                self.server.wait()
 
     def env(self):
         return dict(os.environ, DISPLAY=self.name)
