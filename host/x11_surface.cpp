@@ -104,6 +104,9 @@ std::unique_ptr<GlSurface> GlSurface::create(Display* display, const FrontEndOpt
     XSetWMProtocols(display, window, &surface->delete_atom_, 1);
   } else {
     const ::Window window = options.surface == Surface::RootWindow ? RootWindow(display, screen) : options.window_id;
+    // Selected before the window is looked at: when the look finds it, its
+    // end is sure to be told, however soon its owner destroys it.
+    XSelectInput(display, window, kAdoptedEvents);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes)) {
       take_x_error(display);
@@ -117,7 +120,6 @@ std::unique_ptr<GlSurface> GlSurface::create(Display* display, const FrontEndOpt
       error = "OpenGL cannot draw into window " + hex(window) + " (its visual has no OpenGL support)";
       return nullptr;
     }
-    XSelectInput(display, window, kAdoptedEvents);
     surface.reset(new GlSurface(display, window, false));
     surface->width_ = attributes.width;
     surface->height_ = attributes.height;

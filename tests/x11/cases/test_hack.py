@@ -5,6 +5,7 @@ goes, and with a message when there is no such window."""
 
 import re
 import signal
+import time
 
 from harness import pictures
 
@@ -85,3 +86,17 @@ class HackCases(RoamletsCases):
         self.assertGreater(lit(first), 0)
         self.session.connection.destroy_window(window)
         self.assert_ends_with(program, 0, CLOSE_S, "the window's end")
+
+    def test_window_destroyed_while_the_run_starts(self):
+        # Whenever the window goes, the run ends: with a message when it was gone before the run
+        # found it, cleanly when after; never left drawing into nothing.
+        for delay_ms in range(0, 200, 10):
+            with self.subTest(delay_ms=delay_ms):
+                window = self.make_window()
+                program = self.start("--window-id", str(window))
+                time.sleep(delay_ms / 1000)
+                self.session.connection.destroy_window(window)
+                status, err, _ = self.assert_ends_within(program, CLOSE_S, "the window's end")
+                self.assertIn(status, (0, 1), err)
+                if status == 1:
+                    self.assertIn(hex(window), err)
