@@ -126,6 +126,15 @@ class RoamletsCases(unittest.TestCase):
                 time.sleep(0.01)
         return program.returncode, program.communicate()[1], peak
 
+    def hold(self, program):
+        """Stops the program, once it has stopped."""
+        program.send_signal(signal.SIGSTOP)
+
+        def stopped():
+            with open(f"/proc/{program.pid}/stat") as stat:
+                return stat.read().rsplit(")", 1)[1].split()[0] == "T"
+        wait_for(stopped, END_S, what="roamlets to stop")
+
     def assert_ends_with(self, program, code, within, what):
         status, err, _ = self.assert_ends_within(program, within, what)
         self.assertEqual(status, code, f"exit status after {what}; stderr: {err}")

@@ -39,6 +39,7 @@ def _x11():
                                         ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
     lib.XStoreName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_char_p]
     lib.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    lib.XUnmapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     lib.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     lib.XInternAtom.restype = ctypes.c_ulong
     lib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
@@ -68,6 +69,12 @@ class Connection:
         self._x.XMapWindow(self._display, window)
         self._x.XSync(self._display, 0)
         return window
+
+    def expose(self, window):
+        """Unmaps and maps the window again, so that whoever draws into it is asked to redraw."""
+        self._x.XUnmapWindow(self._display, window)
+        self._x.XMapWindow(self._display, window)
+        self._x.XSync(self._display, 0)
 
     def destroy_window(self, window):
         self._x.XDestroyWindow(self._display, window)

@@ -87,6 +87,28 @@ class HackCases(RoamletsCases):
         self.session.connection.destroy_window(window)
         self.assert_ends_with(program, 0, CLOSE_S, "the window's end")
 
+    def test_window_destroyed_just_after_an_expose(self):
+        # Held while its window is exposed and then destroyed, the run finds both in its queue: the
+        # frame the expose asks for meets a window that has gone, and must cost no more than any frame.
+        window = self.make_window()
+        program = self.start("--window-id", str(window))
+        self.animating(window, program)
+        program.send_signal(signal.SIGTERM)
+        _, _, usual = self.assert_ends_within(program, CLOSE_S, "SIGTERM")
+        for attempt in range(5):
+            with self.subTest(attempt=attempt):
+                window = self.make_window()
+                program = self.start("--window-id", str(window))
+                self.animating(window, program)
+                self.hold(program)
+                self.session.connection.expose(window)
+                self.session.connection.destroy_window(window)
+                program.send_signal(signal.SIGCONT)
+                status, err, peak = self.assert_ends_within(program, CLOSE_S, "the window's end")
+                self.assertEqual(status, 0, err)
+                self.assertLess(peak, usual + 16 * 1024,
+                                f"peak memory {peak} KiB against {usual} KiB in a run ended by SIGTERM")
+
     def test_window_destroyed_while_the_run_starts(self):
         # Whenever the window goes, the run ends: with a message when it was gone before the run
         # found it, cleanly when after; never left drawing into nothing.

@@ -1,0 +1,32 @@
+#include "host/x11_geometry_guard.h"
+
+#include <dlfcn.h>
+
+namespace roamlets::host {
+
+Status query_geometry(GeometryQuery query, Display* display, Drawable drawable, ::Window* root, int* x, int* y,
+                      unsigned* width, unsigned* height, unsigned* border, unsigned* depth) {
+  const Status status = query != nullptr ? query(display, drawable, root, x, y, width, height, border, depth) : 0;
+  if (status == 0) {
+    *root = None;
+    *x = 0;
+    *y = 0;
+    *width = 1;
+    *height = 1;
+    *border = 0;
+    *depth = 0;
+  }
+  return status;
+}
+
+}  // namespace roamlets::host
+
+// The program's own definition of the X library's query, found ahead of the
+// X library's by every module (the program exports it); see the header.
+extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y, unsigned* width,
+                               unsigned* height, unsigned* border, unsigned* depth) {
+  static const auto x_library_query =
+      reinterpret_cast<roamlets::host::GeometryQuery>(dlsym(RTLD_NEXT, "XGetGeometry"));
+  return roamlets::host::query_geometry(x_library_query, display, drawable, root, x, y, width, height, border,
+                                        depth);
+}
