@@ -83,6 +83,13 @@ def quote(words):
     return " ".join(shlex.quote(w) for w in words)
 
 
+def table(header, rows):
+    """A Markdown table's lines: the header's cells, then a line of cells for each row."""
+    def line(cells):
+        return "|" + "|".join(f" {cell} " if cell else " " for cell in cells) + "|"
+    return [line(header), "|" + "---|" * len(header)] + [line(row) for row in rows]
+
+
 def median_text(values, unit, digits):
     """'median (min–max, n runs)'."""
     if not values:
@@ -196,9 +203,7 @@ class Machine:
             ("Cores busy during the run", f"{self.busy_cores:.2f} of {os.cpu_count()} on average, this run included"),
             ("Busiest processes at the start", self.busy_at_start + " (cores, over 2 s)"),
         ]
-        lines = ["| Machine | |", "|---|---|"]
-        lines += [f"| {name} | {value} |" for name, value in rows]
-        return "\n".join(lines)
+        return "\n".join(table(["Machine", ""], rows))
 
 
 # Processes on the display.
@@ -367,6 +372,10 @@ class Session:
     def only(self, group):
         return f"`python3 tools/perf/perf_report.py --only {group}`"
 
+
+    def add_section(self, title, text, lines):
+        """A section of the report: its heading, what was measured and how, then its lines."""
+        self.sections.append("\n".join([f"### {title}", "", text, ""] + lines))
     def build_helpers(self):
         """swap_counter.so, and clear_probe for the profile."""
         flags = ["cc", "-O2", "-std=gnu11", "-Wall", "-Wextra", "-Werror"]
@@ -413,17 +422,17 @@ class Session:
         data, command = self.benchmark("scene_bench", arguments)
         figures = {b["run_name"]: b for b in data["benchmarks"] if b.get("aggregate_name") == "median"}
         spread = {b["run_name"]: b for b in data["benchmarks"] if b.get("aggregate_name") == "cv"}
-        lines = ["### Simulation tick", "",
-                 f"Median of {repetitions} repetitions, each the mean over many ticks of one scene (seed 12345). "
-                 f"Command: `{command}`", "",
-                 "| Roamlets / chasers | Tick | Spread (CV) | Ticks per 33 ms frame budget |", "|---|---|---|---|"]
+        rows = []
         for run_name, label in (("BM_SceneTick/10/25", "10 / 25 (defaults)"), ("BM_SceneTick/500/500", "500 / 500")):
             if run_name not in figures:
                 continue
             us = figures[run_name]["real_time"]
             cv = spread[run_name]["real_time"] * 100 if run_name in spread else float("nan")
-            lines.append(f"| {label} | {us:.2f} µs | {cv:.1f} % | {33000 / us:,.0f} |")
-        self.sections.append("\n".join(lines))
+            rows.append([label, f"{us:.2f} µs", f"{cv:.1f} %", f"{33000 / us:,.0f}"])
+        self.add_section("Simulation tick",
+                         f"Median of {repetitions} repetitions, each the mean over many ticks of one scene "
+                         f"(seed 12345). Command: `{command}`",
+                         table(["Roamlets / chasers", "Tick", "Spread (CV)", "Ticks per 33 ms frame budget"], rows))
 
     def frame(self):
         arguments = ["--benchmark_filter=/defaults/"] if self.args.quick else []
@@ -435,28 +444,26 @@ class Session:
                  ("500x500", "500 / 500, density 200, line width 2, star size 2"),
                  ("densest", "500 / 500, density 1 (about 337,500 stars), line width 2, star size 2"),
                  ("largest", "largest: 500 / 500, density 1, line width 100, star size 100"))
-        lines = ["### Frames in software OpenGL at 1920 x 1080", "",
-                 "Mean wall-clock time of a frame (ending with glFinish) over a fixed run of frames from seed "
-                 "12345 in the Chase view with fog; the yardstick draws the same geometry through client "
-                 "arrays; the first frame is scene_init, the resize and one frame in a context that has drawn "
-                 f"before. Command: `{command}`"
-                 + ("" if arguments else " (add `--benchmark_filter=/defaults/` for one case)") + ".", "",
-                 "| Settings (roamlets / chasers) | Frame | Yardstick | Frames | First frame |",
-                 "|---|---|---|---|---|"]
+        rows = []
         for key, label in cases:
             scene = times.get(f"BM_SceneRender/{key}")
             if scene is None:
                 continue
             floor = times.get(f"BM_FloorRender/{key}")
             first = times.get(f"BM_FirstFrame/{key}")
-            lines.append(f"| {label} | {scene['real_time']:.1f} ms | "
-                         + (f"{floor['real_time']:.1f} ms" if floor else "–")
-                         + f" | {scene['iterations']} | "
-                         + (f"{first['real_time']:.1f} ms |" if first else "– |"))
+            rows.append([label, f"{scene['real_time']:.1f} ms", f"{floor['real_time']:.1f} ms" if floor else "–",
+                         str(scene["iterations"]), f"{first['real_time']:.1f} ms" if first else "–"])
+        lines = table(["Settings (roamlets / chasers)", "Frame", "Yardstick", "Frames", "First frame"], rows)
         compile_ = times.get("BM_StarfieldCompile/density1")
         if compile_:
             lines += ["", f"Compiling the densest star field into its display list: {compile_['real_time']:.1f} ms."]
-        self.sections.append("\n".join(lines))
+        self.add_section("Frames in software OpenGL at 1920 x 1080",
+                         "Mean wall-clock time of a frame (ending with glFinish) over a fixed run of frames from "
+                         "seed 12345 in the Chase view with fog; the yardstick draws the same geometry through "
+                         "client arrays; the first frame is scene_init, the resize and one frame in a context that "
+                         f"has drawn before. Command: `{command}`"
+                         + ("" if arguments else " (add `--benchmark_filter=/defaults/` for one case)") + ".",
+                         lines)
 
     # On the display.
 
@@ -495,14 +502,12 @@ class Session:
             log(f"== start-up: {hack} -root")
             rows.append((f"{hack} -root", median_text(
                 self.startup_series(f"startup-{hack}", [os.path.join(HACK_FOLDER, hack), "-root"], runs), "ms", 0)))
-        lines = ["### Start-up to the first frame", "",
-                 f"From just before the process is started to the return of its first buffer swap (under Wine: "
-                 f"to the trace line of its first wglSwapBuffers), on an Xvfb screen of {WIDTH} x {HEIGHT}, "
-                 f"after one unmeasured run that fills the file and shader caches; median (min–max). The hacks "
-                 f"of xscreensaver-gl for comparison. Command: {self.only('startup')}.", "",
-                 "| Program | Start-up |", "|---|---|"]
-        lines += [f"| `{command}` | {value} |" for command, value in rows]
-        self.sections.append("\n".join(lines))
+        self.add_section("Start-up to the first frame",
+                         f"From just before the process is started to the return of its first buffer swap (under "
+                         f"Wine: to the trace line of its first wglSwapBuffers), on an Xvfb screen of {WIDTH} x "
+                         f"{HEIGHT}, after one unmeasured run that fills the file and shader caches; median "
+                         f"(min–max). The hacks of xscreensaver-gl for comparison. Command: {self.only('startup')}.",
+                         table(["Program", "Start-up"], [(f"`{command}`", value) for command, value in rows]))
 
     def wine_ready(self):
         scr = os.path.abspath(self.args.scr)
@@ -575,13 +580,11 @@ class Session:
                 run.stop()
             value = f"{peak:.1f} MiB after {drawn} frames" if shown and peak is not None else "not measured"
             rows.append((quote([rel(argv[0])] + argv[1:]), value))
-        lines = ["### Peak memory", "",
-                 f"VmHWM (the peak resident set) from /proc/PID/status just before the end, full screen on the "
-                 f"{WIDTH} x {HEIGHT} Xvfb: the defaults after {hold} s of frames, the largest settings after "
-                 f"3 frames. Command: {self.only('memory')}.", "",
-                 "| Program | Peak resident set |", "|---|---|"]
-        lines += [f"| `{command}` | {value} |" for command, value in rows]
-        self.sections.append("\n".join(lines))
+        self.add_section("Peak memory",
+                         f"VmHWM (the peak resident set) from /proc/PID/status just before the end, full screen on "
+                         f"the {WIDTH} x {HEIGHT} Xvfb: the defaults after {hold} s of frames, the largest settings "
+                         f"after 3 frames. Command: {self.only('memory')}.",
+                         table(["Program", "Peak resident set"], [(f"`{command}`", value) for command, value in rows]))
 
     def measure_running(self, name, argv, label, nominal, wine=False):
         """CPU share, frame rate and peak memory of a running program over the measuring time."""
@@ -590,7 +593,7 @@ class Session:
         run = Run(self, name, argv, wine)
         try:
             if not run.wait_frames(1, 60):
-                return f"| `{label}` | did not show a frame (see {rel(run.log_path)}) | | | | | |"
+                return [f"`{label}`", f"did not show a frame (see {rel(run.log_path)})"] + [""] * 5
             time.sleep(2)  # past the start-up
             pid, server = run.process.pid, self.display.server.pid
             before = (time.monotonic(), process_ticks(pid), process_ticks(server), machine_busy_ticks(),
@@ -606,8 +609,8 @@ class Session:
         x_server = (after[2] - before[2]) / CLOCK_TICK / wall
         rest = (after[3] - before[3]) / CLOCK_TICK / wall - own - x_server
         fps = (after[4] - before[4]) / wall
-        return (f"| `{label}` | {own * 100:.1f} % | {x_server * 100:.1f} % | {fps:.1f} | {nominal} | "
-                f"{peak:.0f} MiB | {max(rest, 0.0):.2f} |")
+        return [f"`{label}`", f"{own * 100:.1f} %", f"{x_server * 100:.1f} %", f"{fps:.1f}", nominal,
+                f"{peak:.0f} MiB", f"{max(rest, 0.0):.2f}"]
 
     def hacks(self):
         """The hacks asked for that are installed (the others are reported as missing)."""
@@ -636,7 +639,7 @@ class Session:
         scr, reason = self.wine_ready()
         wine_label = quote(["wine64", rel(self.args.scr), "/s"])
         if scr is None:
-            rows.append(f"| `{wine_label}` | {reason} | | | | | |")
+            rows.append([f"`{wine_label}`", reason] + [""] * 5)
         else:
             try:
                 self.wineserver("-p")
@@ -645,16 +648,15 @@ class Session:
             finally:
                 self.wineserver("-k")
                 self.wineserver("-w")
-        lines = ["### CPU share of a running saver", "",
-                 f"Each program alone at its default settings on the {WIDTH} x {HEIGHT} Xvfb, one after another; "
-                 f"from 2 s after its first frame, {seconds} s of CPU time (utime + stime with children, from "
-                 f"/proc/PID/stat, all threads) over wall time, in % of one core; the X server's share over the "
-                 f"same time; frames presented per second; the peak resident set; and the cores kept busy by "
-                 f"everything else meanwhile. Under Wine, the program's own process only (not the Wine server). "
-                 f"Command: {self.only('cpu')}.", "",
-                 "| Program | CPU | X server | Frames/s | Nominal frames/s | Peak RSS | Rest of machine (cores) |",
-                 "|---|---|---|---|---|---|---|"]
-        self.sections.append("\n".join(lines + rows))
+        self.add_section("CPU share of a running saver",
+                         f"Each program alone at its default settings on the {WIDTH} x {HEIGHT} Xvfb, one after "
+                         f"another; from 2 s after its first frame, {seconds} s of CPU time (utime + stime with "
+                         f"children, from /proc/PID/stat, all threads) over wall time, in % of one core; the X "
+                         f"server's share over the same time; frames presented per second; the peak resident set; "
+                         f"and the cores kept busy by everything else meanwhile. Under Wine, the program's own "
+                         f"process only (not the Wine server). Command: {self.only('cpu')}.",
+                         table(["Program", "CPU", "X server", "Frames/s", "Nominal frames/s", "Peak RSS",
+                                "Rest of machine (cores)"], rows))
 
     # Instruction counts.
 
@@ -709,28 +711,21 @@ class Session:
                   ("generated code", lambda o: o == "???"),
                   ("C library", lambda o: os.path.basename(o).startswith(("libc.so", "libm.so"))),
                   ("roamlets", lambda o: o == roamlets))
-        lines = ["### Instructions per frame (callgrind)", "",
-                 f"Instructions executed per frame by roamlets (all its threads) on the {WIDTH} x {HEIGHT} Xvfb, "
-                 f"counted by valgrind's callgrind from the 6th frame over {frames} frames (with the tick between "
-                 "them), split by where they ran: Mesa's driver (swrast_dri.so: clears, line and point set-up, "
-                 "binning), the code llvmpipe generates (shading, fog, blending), the C library, and roamlets "
-                 f"itself. Counts, not times: they do not depend on the load. Command: {self.only('profile')}.",
-                 "", "| Run | Settings | Million instructions per frame | "
-                 + " | ".join(g for g, _ in groups) + " |", "|---|---|---|" + "---|" * len(groups)]
+        rows = []
         for name, label, extra in variants:
             argv = base + extra
             log(f"== callgrind, {frames} frames: {quote(argv)}")
             counted = self.callgrind(f"frames-{name}", argv, frames)
             command = quote([rel(roamlets)] + extra)
             if counted is None or counted[1] <= 0:
-                lines.append(f"| `{command}` | {label} | not measured | " + " | " * (len(groups) - 1) + "|")
+                rows.append([f"`{command}`", label, "not measured"] + [""] * len(groups))
                 continue
             costs, count = counted
             total = sum(costs.values())
             shares = [sum(v for o, v in costs.items() if test(o)) / total * 100 for _, test in groups]
-            lines.append(f"| `{command}` | {label} | {total / count / 1e6:.1f} | "
-                         + " | ".join(f"{share:.0f} %" if share >= 1 else f"{share:.1f} %" for share in shares)
-                         + " |")
+            rows.append([f"`{command}`", label, f"{total / count / 1e6:.1f}"]
+                        + [f"{share:.0f} %" if share >= 1 else f"{share:.1f} %" for share in shares])
+        lines = table(["Run", "Settings", "Million instructions per frame"] + [g for g, _ in groups], rows)
 
         probe_rows = []
         for mask in ("depth", "depth+stencil"):
@@ -739,11 +734,10 @@ class Session:
             counted = self.callgrind(f"clear-{mask}", argv, frames)
             value = (f"{sum(counted[0].values()) / counted[1] / 1e6:.1f}" if counted and counted[1] > 0
                      else "not measured")
-            probe_rows.append(f"| `{quote([rel(self.clear_probe), mask])}` | {value} |")
+            probe_rows.append([f"`{quote([rel(self.clear_probe), mask])}`", value])
         lines += ["", "A frame that only clears the root window (its visual has a stencil buffer beside the depth "
                   "buffer), colour and depth as roamlets clears, or colour, depth and stencil "
-                  "(tools/perf/clear_probe.c):", "",
-                  "| Run | Million instructions per frame |", "|---|---|"] + probe_rows
+                  "(tools/perf/clear_probe.c):", ""] + table(["Run", "Million instructions per frame"], probe_rows)
 
         starts = [(quote([rel(roamlets), "--fullscreen"]), base + ["--fullscreen"]),
                   (quote([rel(roamlets), "--root"]), base + ["--root"])]
@@ -755,20 +749,26 @@ class Session:
                  ("Mesa's driver", lambda o: o.endswith("swrast_dri.so")),
                  ("C library", lambda o: os.path.basename(o).startswith(("libc.so", "libm.so"))))
         lines += ["", "Instructions from the start of the process to its first frame (the hacks for comparison; "
-                  "they reach OpenGL through EGL, roamlets through GLX), in millions:", "",
-                  "| Program | Total | " + " | ".join(p for p, _ in parts) + " | The program itself |",
-                  "|---|---|" + "---|" * (len(parts) + 1)]
+                  "they reach OpenGL through EGL, roamlets through GLX), in millions:", ""]
+        rows = []
         for label, argv in starts:
             log(f"== callgrind, to the first frame: {quote(argv)}")
             counted = self.callgrind("first-" + os.path.basename(argv[0]) + "-" + argv[-1].lstrip("-"), argv, 0)
             if counted is None:
-                lines.append(f"| `{label}` | not measured |" + " |" * (len(parts) + 1))
+                rows.append([f"`{label}`", "not measured"] + [""] * (len(parts) + 1))
                 continue
             costs = counted[0]
             values = [sum(costs.values())] + [sum(v for o, v in costs.items() if test(o)) for _, test in parts]
             values.append(costs.get(argv[0], 0))
-            lines.append(f"| `{label}` | " + " | ".join(f"{v / 1e6:.1f}" for v in values) + " |")
-        self.sections.append("\n".join(lines))
+            rows.append([f"`{label}`"] + [f"{v / 1e6:.1f}" for v in values])
+        lines += table(["Program", "Total"] + [p for p, _ in parts] + ["The program itself"], rows)
+        self.add_section("Instructions per frame (callgrind)",
+                         f"Instructions executed per frame by roamlets (all its threads) on the {WIDTH} x {HEIGHT} "
+                         f"Xvfb, counted by valgrind's callgrind from the 6th frame over {frames} frames (with the "
+                         "tick between them), split by where they ran: Mesa's driver (swrast_dri.so: clears, line "
+                         "and point set-up, binning), the code llvmpipe generates (shading, fog, blending), the C "
+                         "library, and roamlets itself. Counts, not times: they do not depend on the load. "
+                         f"Command: {self.only('profile')}.", lines)
 
     def report(self):
         parts = ["## Figures", "",
