@@ -1,7 +1,8 @@
-// A test build of Roamlets.scr whose full-screen run faults: about a second
-// after the message loop starts, it writes through a null pointer, outside any
-// window procedure. Everything else is the real program, so the fault meets
-// the program's own fault guard.
+// A test build of Roamlets.scr whose full-screen run faults: when its message
+// loop takes the message kFaultMessage (which the test posts once it has seen
+// the run start), it writes through a null pointer, outside any window
+// procedure. Everything else is the real program, so the fault meets the
+// program's own fault guard.
 #include <windows.h>
 
 #include "host/win32_host.h"
@@ -9,19 +10,18 @@
 
 namespace {
 
-constexpr DWORD kFaultAfterMs = 1000;
+constexpr UINT kFaultMessage = WM_APP + 0x7F;
 
 class FaultingPlatform final : public roamlets::host::Win32Platform {
  public:
   FaultingPlatform() : Win32Platform(roamlets::host::saver_window_callback) {}
 
   int message_loop() override {
-    const DWORD start = GetTickCount();
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
-      if (GetTickCount() - start >= kFaultAfterMs) {
+      if (message.message == kFaultMessage) {
         int* volatile target = nullptr;
         *target = 1;
       }

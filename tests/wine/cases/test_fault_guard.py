@@ -1,5 +1,5 @@
 """The fault guard: a full-screen run of the fault probe (Roamlets-fault.scr,
-the saver with a null-pointer write about a second after its window appears)
+the saver with a null-pointer write when its loop takes FAULT_MESSAGE)
 on Windows 98 with the password provider loaded. The last-chance filter is
 set up to handle the fault (see harness/wine.py), so the host's guard must
 clear the saver-running flag and the process must end by itself."""
@@ -8,6 +8,9 @@ import os
 
 from harness import config
 from harness.cases import ORIGIN, PasswordSystemCases
+
+WM_APP = 0x8000
+FAULT_MESSAGE = WM_APP + 0x7F
 
 
 class FaultGuardCases(PasswordSystemCases):
@@ -18,15 +21,13 @@ class FaultGuardCases(PasswordSystemCases):
         logged = len(self.provider_events())
         self.display.move_pointer(*ORIGIN)
         program = self.start_saver("/s", probe)
-        self.wait_saver_window(program.pid)
-        running = self.driver.saver_running()
-        self.assertTrue(self.driver.still_running_after(program, 0),
-                        "the probe faulted before the saver-running flag could be read")
-        self.assertEqual(running, 1)
+        window, _ = self.wait_saver_window(program.pid)
+        self.assertEqual(self.driver.saver_running(), 1)
         self.assertEqual([e["event"] for e in self.provider_events(logged)], ["attach"])
 
+        self.driver.post(window["hwnd"], FAULT_MESSAGE)
         code = self.driver.wait(program, 15000)
-        self.assertIsNotNone(code, "the probe did not end within 15 s of its start")
+        self.assertIsNotNone(code, "the probe did not end within 15 s of its fault")
         self.assertEqual(self.driver.saver_running(), 0, "the guard did not clear SPI_SCREENSAVERRUNNING")
         self.assertEqual(self.driver.windows("*", "*", program.pid), [])
         self.assertEqual(self.provider_events(logged, "verify"), [], "the fault was taken for a close request")
