@@ -1,8 +1,7 @@
 """Full-screen runs (/s): the window, the scene, the hidden cursor, and the
 rules by which real and posted input end the run."""
 
-import time
-
+from harness import quirks
 from harness.cases import (CLOSE_MS, ORIGIN, QUIET_MS, SAVER_CLASS, SCENE_TITLE, WM_KEYDOWN, WM_LBUTTONDOWN,
                            WM_MOUSEMOVE, WS_CHILD, WS_EX_TOPMOST, WS_POPUP, WS_VISIBLE, SaverCases)
 from harness.display import HEIGHT, WIDTH
@@ -96,16 +95,18 @@ class FullScreenCases(SaverCases):
 
     def run_with_pointer_on_overlay(self):
         """A run whose pointer has gone far from where it began, onto an overlay
-        window of the driver, without the run ending: (program, window, overlay).
-        Under Wine the pointer's first entry into another process's window
-        sometimes reaches the saver too (it ends then), so that step is tried
-        up to three times."""
-        for _ in range(3):
+        window of the driver, without the run ending: (program, window, overlay)."""
+        def attempt():
             program, window, _ = self.start_full_screen()
             overlay = self.driver.make_window(100, 100, 1100, 850, overlay=True)
             title = self.driver.window(overlay)["title"]
-            self.keep_on_top(overlay, lambda: self.display.is_mapped_above(title, "Screen Saver")
-                             and self.driver.call("window-at", 1150, 900)["hwnd"] == overlay)
+            # The overlay is put back on top until it has stayed there a while.
+            if not quirks.hold(lambda: self.display.is_mapped_above(title, "Screen Saver")
+                               and self.driver.call("window-at", 1150, 900)["hwnd"] == overlay,
+                               settle_s=1.5, timeout_s=10, mend=lambda: self.driver.raise_window(overlay)):
+                self.driver.destroy(overlay)
+                self.driver.end_all()
+                return quirks.TOPMOST_LOST
             self.display.move_pointer(ORIGIN[0] + 4, ORIGIN[1])
             self.driver.post(window["hwnd"], WM_MOUSEMOVE, 0, 0)  # its own coordinates, (0, 0), do not count
             self.assert_keeps_running(program)
@@ -113,29 +114,8 @@ class FullScreenCases(SaverCases):
             if self.driver.still_running_after(program, QUIET_MS):
                 return program, window, overlay
             self.driver.destroy(overlay)
-        self.fail("the saver ended on every move of the pointer onto the overlay window")
-
-    def keep_on_top(self, overlay, on_top, settle_s=1.5, timeout_s=10):
-        """Puts the overlay back over the saver until on_top() has held for
-        settle_s. Under Wine a full-screen saver comes over a topmost window
-        once more shortly after it has taken the foreground (measured: over an
-        overlay made right then in 23 of 24 tries, within half a second, and
-        then the move onto the overlay reached the saver; never over one made
-        2 s later). With the overlay put back once, no move reached it (0 of 8)."""
-        deadline = time.monotonic() + timeout_s
-        since = None
-        while True:
-            now = time.monotonic()
-            if on_top():
-                since = since or now
-                if now - since >= settle_s:
-                    return
-            else:
-                since = None
-                self.driver.raise_window(overlay)
-            if now > deadline:
-                self.fail(f"the overlay did not stay over the saver for {settle_s} s within {timeout_s} s")
-            time.sleep(0.1)
+            return quirks.POINTER_ENTRY
+        return quirks.set_up(attempt)
 
     def test_second_run_returns_at_once_and_leaves_the_first_in_front(self):
         first, window, _ = self.start_full_screen()

@@ -87,10 +87,15 @@ void add_test_window_commands(CommandTable& table) {
     pump_messages();
     return Reply().add("destroyed", destroyed ? 1 : 0);
   });
-  // raise <hwnd>: back on top of the topmost windows, without activation.
+  // raise <hwnd>: hidden and shown again on top of the topmost windows,
+  // without activation. Wine leaves the X stacking alone when the window is
+  // already on top of its own order, while X may have the saver over it;
+  // showing it anew maps it on top on both sides.
   table.add("raise", [](const Args& args) {
-    const BOOL done = SetWindowPos(window_arg(args, 0), HWND_TOPMOST, 0, 0, 0, 0,
-                                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HWND window = window_arg(args, 0);
+    ShowWindow(window, SW_HIDE);
+    const BOOL done = SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     pump_messages();
     return Reply().add("raised", done ? 1 : 0);
   });
