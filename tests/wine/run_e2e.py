@@ -19,7 +19,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 from harness import config, session  # noqa: E402
-from harness.runs import selected  # noqa: E402
+from harness.runs import longest_waits, selected  # noqa: E402
 
 
 def main():
@@ -46,6 +46,7 @@ def main():
     if shared:
         print(f"Prefix template: {shared.template_seconds:.1f} s; prefixes copied: {shared.prefixes}; "
               f"whole run: {time.monotonic() - started:.1f} s; pictures in {config.current.shots}")
+    print("Longest waits:", *longest_waits(), sep="\n  ")
     return 0 if result.wasSuccessful() else 1
 
 

@@ -20,7 +20,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(os.path.dirname(HERE), "wine")]
 
 import session  # noqa: E402
-from harness.runs import selected  # noqa: E402
+from harness.runs import longest_waits, selected  # noqa: E402
 
 
 def main():
@@ -44,6 +44,7 @@ def main():
         shots = session.current.shots
         session.close()
     print(f"Whole run: {time.monotonic() - started:.1f} s; pictures in {shots}")
+    print("Longest waits:", *longest_waits(), sep="\n  ")
     return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
 
 

@@ -14,14 +14,16 @@ import unittest
 
 from harness import pictures
 from harness.display import Display
-from harness.runs import wait_for
+from harness.runs import after_frames, frame_period, record, wait_for
 
 import xwindow
 
 # Timeouts: generous for what must happen, short but safe for what must not.
 APPEAR_S = 10
 END_S = 10
-# What an end must take at most, from the input or the signal to the end of the process.
+# What an end must take at most, from the input or the signal to the end of
+# the process, with frames that cost next to nothing; runs whose frames cost
+# more add what their frames were measured to take (see close_deadline_s).
 CLOSE_S = 2
 QUIET_S = 0.6
 
@@ -112,16 +114,18 @@ class RoamletsCases(unittest.TestCase):
     def assert_ends_within(self, program, within, what):
         """The run's exit status, stderr and peak resident memory in KiB (None when it had already
         been awaited), once it has ended within the time."""
-        deadline = time.monotonic() + within
+        started = time.monotonic()
+        deadline = started + within
         peak = None
         while program.returncode is None:
             pid, status, usage = os.wait4(program.pid, os.WNOHANG)
             if pid:
                 program.returncode = os.waitstatus_to_exitcode(status)
                 peak = usage.ru_maxrss
+                record("roamlets' end", time.monotonic() - started)
             elif time.monotonic() > deadline:
                 self._end(program)  # a run left behind would slow down every later one
-                self.fail(f"roamlets did not end within {within} s of {what}")
+                self.fail(f"roamlets did not end within {within:.1f} s of {what}")
             else:
                 time.sleep(0.01)
         return program.returncode, program.communicate()[1], peak
@@ -146,9 +150,15 @@ class RoamletsCases(unittest.TestCase):
             return
         self.fail(f"roamlets ended with {code} after {what}; stderr: {program.communicate()[1]}")
 
-    def assert_ends_on_signal(self, program, number):
+    def assert_ends_on_signal(self, program, number, within=CLOSE_S):
         program.send_signal(number)
-        self.assert_ends_with(program, 0, CLOSE_S, signal.Signals(number).name)
+        self.assert_ends_with(program, 0, within, signal.Signals(number).name)
+
+    def close_deadline_s(self, window):
+        """How long an end may take in the run drawing into the window: CLOSE_S,
+        plus three frames at the pace its pictures change, which follows its
+        settings and whatever else the machine is doing."""
+        return after_frames(frame_period(lambda: self.grab(window)), CLOSE_S)
 
     # Windows.
     def wait_own_window(self, program):

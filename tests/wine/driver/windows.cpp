@@ -131,14 +131,19 @@ void add_window_commands(CommandTable& table) {
                                      static_cast<WPARAM>(args.number(2)), long_arg(args, 3));
     return Reply().add("posted", posted ? 1 : 0).add("error", posted ? 0UL : GetLastError());
   });
-  // send <hwnd> <message> <wparam> <lparam>: the result, or timeout=1 after 5 s.
+  // send <hwnd> <message> <wparam> <lparam> [ms]: the result and how many
+  // milliseconds the answer took, or timeout=1 after ms (default 5000).
   table.add("send", [](const Args& args) {
+    const auto timeout = static_cast<UINT>(args.count() > 4 ? args.number(4) : 5000);
+    const ULONGLONG started = GetTickCount64();
     DWORD_PTR result = 0;
     const LRESULT sent = SendMessageTimeoutA(window_arg(args, 0), static_cast<UINT>(args.number(1)),
                                              static_cast<WPARAM>(args.number(2)), long_arg(args, 3),
-                                             SMTO_NORMAL, 5000, &result);
+                                             SMTO_NORMAL, timeout, &result);
     if (!sent) return Reply().add("timeout", 1);
-    return Reply().add("result", static_cast<std::uint64_t>(result));
+    return Reply()
+        .add("result", static_cast<std::uint64_t>(result))
+        .add("ms", static_cast<std::uint64_t>(GetTickCount64() - started));
   });
   // click <dialog> <button id> <hwnd|0>: presses a button of a dialog of
   // another process; with a window given, posts WM_CLOSE to it right after

@@ -3,10 +3,11 @@ at C:\\saver\\Roamlets.scr, a driver running in it, and helpers for runs of
 the saver."""
 
 import os
+import time
 import unittest
 
 from . import config, pictures, session
-from .runs import wait_for
+from .runs import after_frames, record, wait_for
 
 SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
 SAVER_CLASS = "WindowsScreenSaverClass"
@@ -34,10 +35,15 @@ WS_EX_TOPMOST = 0x8
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 
 # Timeouts: generous for what must happen, short but safe for what must not.
-APPEAR_S = 20
-END_MS = 10000
+APPEAR_S = 60
+END_MS = 30000
 QUIET_MS = 800
-# What a close must take at most, from the input to the end of the process.
+# The longest a window's thread may take to answer a message: one frame of the
+# most demanding settings on a busy machine takes seconds.
+ANSWER_MS = 60000
+# What a close must take at most, from the input to the end of the process,
+# with frames that cost next to nothing; runs whose frames cost more add what
+# their frames were measured to take (see close_deadline_ms).
 CLOSE_MS = 1000
 
 # Where the pointer rests when a full-screen run starts.
@@ -100,13 +106,31 @@ class SaverCases(unittest.TestCase):
         self.responsive(dialog["hwnd"])
         return dialog
 
-    def assert_closes(self, program, what):
-        code = self.driver.wait(program, CLOSE_MS)
-        self.assertEqual(code, 0, f"{what}: the saver did not end with 0 within {CLOSE_MS} ms (got {code})")
+    def assert_closes(self, program, what, within_ms=CLOSE_MS):
+        code = self.driver.wait(program, within_ms)
+        self.assertEqual(code, 0, f"{what}: the saver did not end with 0 within {within_ms:.0f} ms (got {code})")
+
+    def close_deadline_ms(self, hwnd, samples=5):
+        """How long a close of the run that owns the window may take: CLOSE_MS,
+        plus three times the longest its thread took to answer one of `samples`
+        messages. A message waits for the frame in flight, so that follows
+        what a frame costs with the run's settings and the machine's load, also
+        where the pictures cannot show it (a screen all covered by stars)."""
+        answers = []
+        for _ in range(samples):
+            answers.append(self.responsive(hwnd))
+            # A message sent right after an answer lands between two frames
+            # and is answered at once: the next one goes a moment later.
+            time.sleep(0.05)
+        record("a message's answer", max(answers))
+        return 1000 * after_frames(max(answers), CLOSE_MS / 1000)
 
     def responsive(self, hwnd):
-        """Waits until the window's thread has handled a message sent to it."""
-        self.assertNotIn("timeout", self.driver.call("send", hwnd, WM_NULL, 0, 0))
+        """Waits until the window's thread has handled a message sent to it;
+        returns how many seconds that took."""
+        answer = self.driver.call("send", hwnd, WM_NULL, 0, 0, ANSWER_MS, timeout=ANSWER_MS / 1000 + 30)
+        self.assertNotIn("timeout", answer, f"the window did not answer a message within {ANSWER_MS} ms")
+        return answer["ms"] / 1000
 
     def assert_ends_with(self, program, code, timeout_ms=END_MS):
         self.assertEqual(self.driver.wait(program, timeout_ms), code)

@@ -17,6 +17,7 @@ import urllib.parse
 from collections import namedtuple
 
 from . import config
+from .runs import record
 
 # The settings of every prefix, beside what wineboot makes.
 TEMPLATE_REGISTRY = r"""REGEDIT4
@@ -222,7 +223,11 @@ class Driver:
 
     def wait(self, program, timeout_ms):
         """The exit code, or None after terminating a program still running then."""
-        return self.call("wait", program.id, timeout_ms, timeout=timeout_ms / 1000 + 30).get("exit")
+        started = time.monotonic()
+        code = self.call("wait", program.id, round(timeout_ms), timeout=timeout_ms / 1000 + 30).get("exit")
+        if code is not None:
+            record("a program's end", time.monotonic() - started)
+        return code
 
     def still_running_after(self, program, ms):
         """True when the program is still running after ms; False when it ended."""

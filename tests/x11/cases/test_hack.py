@@ -47,7 +47,7 @@ class HackCases(RoamletsCases):
                 program = self.start("--window-id", str(window), "--roamlets", "500", "--chasers", "500",
                                      "--density", "1", "--star-size", "30")
                 self.animating(window, program)
-                self.assert_ends_on_signal(program, end)
+                self.assert_ends_on_signal(program, end, self.close_deadline_s(window))
 
     def test_daemon_window_from_the_environment(self):
         # With --root, or with no placement at all; the daemon writes the id either way.
