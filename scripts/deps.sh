@@ -15,9 +15,12 @@
 #                              saver groups, the OpenGL hacks compared with
 #                              (xscreensaver-gl), glxinfo (mesa-utils) and
 #                              valgrind
+#   scripts/deps.sh stress   - what scripts/stress-e2e.sh needs: the native and
+#                              saver groups and the load generator (stress-ng)
 #   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
-#                              compiler, and clang with its libFuzzer and
-#                              sanitizer runtimes for the fuzz targets
+#                              compiler, clang with its libFuzzer and
+#                              sanitizer runtimes for the fuzz targets, and the
+#                              load generator
 # The Wine group runs the Windows program and its end-to-end tests: Wine (64-bit
 # only), a virtual X display, X input and window tools, ImageMagick for window
 # pictures, and the X libraries the tests call directly (XFixes for the cursor).
@@ -36,8 +39,9 @@ case "${1:-all}" in
   saver) wanted=("${saver[@]}") ;;
   soak) wanted=("${native[@]}" "${saver[@]}" valgrind libxdamage1) ;;
   perf) wanted=("${native[@]}" "${saver[@]}" xscreensaver-gl mesa-utils valgrind) ;;
-  all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}") ;;
-  *) echo "usage: $0 [native|saver|soak|perf|all]" >&2; exit 2 ;;
+  stress) wanted=("${native[@]}" "${saver[@]}" stress-ng) ;;
+  all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}" stress-ng) ;;
+  *) echo "usage: $0 [native|saver|soak|perf|stress|all]" >&2; exit 2 ;;
 esac
 
 missing=()

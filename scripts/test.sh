@@ -2,7 +2,8 @@
 # Builds everything (Linux, 64-bit and 32-bit Windows, the Windows and the
 # Debian package) and runs every test; then the Linux tests again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, which fail on any
-# report, and a bounded run of each fuzz target.
+# report, a bounded run of each fuzz target, and the end-to-end suites once
+# more with both cores kept busy by another process.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,3 +26,7 @@ ctest --preset asan
 
 # A bounded run of each fuzz target (clang, libFuzzer): a minute each.
 bash scripts/fuzz.sh 60
+
+# The end-to-end suites once more, under load: they must not fail by chance
+# on a machine that is busy with something else.
+bash scripts/stress-e2e.sh 1
