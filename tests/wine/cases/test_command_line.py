@@ -2,7 +2,7 @@
 window, and the exit code the process ends with (read through
 GetExitCodeProcess, all 32 bits)."""
 
-from harness.cases import IDOK, SAVER_CLASS, WM_CLOSE, SaverCases
+from harness.cases import APPEAR_S, IDOK, SAVER_CLASS, WM_CLOSE, SaverCases
 from harness.runs import wait_for
 
 REJECTED = 0xFFFFFFFF  # exit code -1
@@ -30,7 +30,7 @@ class CommandLineCases(SaverCases):
     def assert_previews_in(self, program, parent):
         preview = wait_for(lambda: [c for c in self.driver.children(parent)
                                     if c["class"] == SAVER_CLASS and c["pid"] == program.pid],
-                           20, what="the preview window")[0]
+                           APPEAR_S, what="the preview window")[0]
         self.assertEqual(preview["title"], "Preview")
         self.assertEqual(preview["parent"], parent)
         self.driver.destroy(parent)
@@ -40,7 +40,7 @@ class CommandLineCases(SaverCases):
         """A window of the driver, made the foreground window."""
         window = self.driver.make_window(200, 120, 700, 100)
         self.driver.activate(window)
-        wait_for(lambda: self.driver.foreground()["hwnd"] == window, 10, what="the driver's window in front")
+        wait_for(lambda: self.driver.foreground()["hwnd"] == window, APPEAR_S, what="the driver's window in front")
         return window
 
     def test_empty_tail_and_lone_switch_characters_configure_without_owner(self):

@@ -7,7 +7,7 @@ in the dialog reaching the next full-screen run."""
 import time
 
 from harness import config, pictures
-from harness.cases import (BM_CLICK, DIALOG_CLASS, IDCANCEL, IDOK, SC_CLOSE, SETTINGS_DEFAULTS, SETTINGS_KEY,
+from harness.cases import (APPEAR_S, BM_CLICK, DIALOG_CLASS, IDCANCEL, IDOK, SC_CLOSE, SETTINGS_DEFAULTS, SETTINGS_KEY,
                            WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, WS_POPUP, WS_VISIBLE, SaverCases)
 from harness.runs import wait_for
 
@@ -372,7 +372,7 @@ class AboutDialogCases(DialogCases):
         return about
 
     def assert_closed_leaving_configuration(self, program, about, configuration):
-        wait_for(lambda: not self.driver.window(about["hwnd"])["exists"], 10, what="the About box to close")
+        wait_for(lambda: not self.driver.window(about["hwnd"])["exists"], APPEAR_S, what="the About box to close")
         self.responsive(configuration["hwnd"])
         again = self.driver.window(configuration["hwnd"])
         self.assertEqual((again["visible"], again["style"] & WS_DISABLED), (1, 0))
@@ -432,7 +432,7 @@ class AboutDialogCases(DialogCases):
         self.assert_keeps_running(program)
         self.assertEqual(self.opened()[before:], [])
         click_on(IDC_WEB_ADDRESS)
-        wait_for(lambda: self.opened()[before:], 10, what="the shell to open the address")
+        wait_for(lambda: self.opened()[before:], APPEAR_S, what="the shell to open the address")
         self.assert_keeps_running(program)
         self.assertEqual([(e["command"], e["show"]) for e in self.opened()[before:]],
                          [(f'"{self.recorder}" "{ABOUT_ADDRESS}"', "1")])  # SW_SHOWNORMAL

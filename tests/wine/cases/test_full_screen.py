@@ -2,7 +2,7 @@
 rules by which real and posted input end the run."""
 
 from harness import quirks
-from harness.cases import (CLOSE_MS, ORIGIN, QUIET_MS, SAVER_CLASS, SCENE_TITLE, WM_KEYDOWN, WM_LBUTTONDOWN,
+from harness.cases import (APPEAR_S, CLOSE_MS, ORIGIN, QUIET_MS, SAVER_CLASS, SCENE_TITLE, WM_KEYDOWN, WM_LBUTTONDOWN,
                            WM_MOUSEMOVE, WS_CHILD, WS_EX_TOPMOST, WS_POPUP, WS_VISIBLE, SaverCases)
 from harness.display import HEIGHT, WIDTH
 from harness.runs import wait_for
@@ -31,7 +31,7 @@ class FullScreenCases(SaverCases):
         self.assertEqual((first.width, first.height), (WIDTH - 1, HEIGHT - 1))
         self.save_shot(self.wait_whole_scene(), "scene-whole")
 
-        wait_for(self.display.cursor_is_invisible, 5, what="the cursor to disappear")
+        wait_for(self.display.cursor_is_invisible, APPEAR_S, what="the cursor to disappear")
         self.assert_keeps_running(program)
         self.assertTrue(self.display.cursor_is_invisible(), "the cursor came back while the saver runs")
 

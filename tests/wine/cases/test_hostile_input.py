@@ -8,7 +8,7 @@ import os
 import shutil
 
 from harness import config
-from harness.cases import (DESKTOP_KEY, IDOK, IDYES, SAVER_CLASS, SC_CLOSE, SCENE_CLASS,
+from harness.cases import (APPEAR_S, DESKTOP_KEY, IDOK, IDYES, SAVER_CLASS, SC_CLOSE, SCENE_CLASS,
                            SETTINGS_DEFAULTS, SETTINGS_KEY, WM_CLOSE, WM_KEYDOWN, WM_NULL, WM_SYSCOMMAND,
                            PasswordSystemCases, SaverCases)
 from harness.runs import wait_for
@@ -88,7 +88,7 @@ class HostileMessageCases(SaverCases):
         self.assert_keeps_running(program)
         # A close destroys the scene window for real, and releases it once more.
         self.driver.post(scene["hwnd"], WM_CLOSE)
-        wait_for(lambda: not self.driver.window(scene["hwnd"])["exists"], 10, what="the scene window to go")
+        wait_for(lambda: not self.driver.window(scene["hwnd"])["exists"], APPEAR_S, what="the scene window to go")
         self.responsive(saver)
         self.assert_keeps_running(program)
         self.assertEqual(self.scene_windows(saver), [])
@@ -106,7 +106,7 @@ class HostileCommandLineCases(SaverCases):
         # A handle of 30,000 digits whose last 40 spell the window's: every power
         # of ten from 10^32 on is a multiple of 2^32, so the digits before add nothing.
         program = self.start_saver("/p " + "9" * 29960 + f"{parent:040d}")
-        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SAVER_CLASS], 20,
+        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SAVER_CLASS], APPEAR_S,
                  what="the preview")
         self.driver.destroy(parent)
         self.assert_ends_with(program, 0)

@@ -5,7 +5,7 @@ system's saver-running flag, runs without a password, and the password change.""
 import time
 
 from harness import config
-from harness.cases import (DESKTOP_KEY, IDNO, IDYES, SAVER_CLASS, SCENE_CLASS, WM_CLOSE, PasswordSystemCases,
+from harness.cases import (APPEAR_S, DESKTOP_KEY, IDNO, IDYES, SAVER_CLASS, SCENE_CLASS, WM_CLOSE, PasswordSystemCases,
                            SaverCases, WINE_KEY)
 from harness.runs import wait_for
 
@@ -75,7 +75,7 @@ class PasswordCases(PasswordSystemCases):
         logged = len(self.provider_events())
         parent = self.driver.make_window(160, 120)
         program = self.start_saver(f"/p {parent}")
-        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SCENE_CLASS], 20,
+        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SCENE_CLASS], APPEAR_S,
                  what="the preview's scene window")
         self.driver.destroy(parent)
         self.assert_ends_with(program, 0)

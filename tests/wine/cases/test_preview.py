@@ -2,7 +2,7 @@
 and its scene, input that must not end it, what it hands on to its parent,
 and its end when the parent goes."""
 
-from harness.cases import (SAVER_CLASS, SCENE_CLASS, WM_CONTEXTMENU, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
+from harness.cases import (APPEAR_S, SAVER_CLASS, SCENE_CLASS, WM_CONTEXTMENU, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
                            WS_CHILD, WS_POPUP, WS_VISIBLE, SaverCases)
 from harness.runs import wait_for
 
@@ -20,7 +20,7 @@ class PreviewCases(SaverCases):
             previews = [c for c in self.driver.children(parent) if c["class"] == SAVER_CLASS]
             scenes = [c for c in self.driver.children(parent) if c["class"] == SCENE_CLASS]
             return (previews[0], scenes[0]) if previews and scenes and previews[0]["visible"] else None
-        preview, scene = wait_for(windows, 20, what="the preview and its scene window")
+        preview, scene = wait_for(windows, APPEAR_S, what="the preview and its scene window")
         self.responsive(preview["hwnd"])
         return program, parent, preview, scene
 
@@ -68,7 +68,7 @@ class PreviewCases(SaverCases):
         program, parent, preview, _ = self.start_preview()
         at = (150 << 16) | 70  # x 70, y 150
         self.driver.post(preview["hwnd"], WM_CONTEXTMENU, preview["hwnd"], at)
-        handed = wait_for(lambda: [m for m in self.driver.messages(parent) if m["message"] == WM_CONTEXTMENU], 10,
+        handed = wait_for(lambda: [m for m in self.driver.messages(parent) if m["message"] == WM_CONTEXTMENU], APPEAR_S,
                           what="WM_CONTEXTMENU at the parent")
         self.assertEqual([(m["wparam"], m["lparam"]) for m in handed], [(parent, at)])
         self.assert_keeps_running(program)

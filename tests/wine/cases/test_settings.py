@@ -1,7 +1,7 @@
 """The settings a run leaves in the registry: all eight values after a first
 run, and values changed while a run goes on left as they were changed."""
 
-from harness.cases import SAVER_CLASS, SETTINGS_DEFAULTS as DEFAULTS, SETTINGS_KEY, WM_CLOSE, SaverCases
+from harness.cases import APPEAR_S, SAVER_CLASS, SETTINGS_DEFAULTS as DEFAULTS, SETTINGS_KEY, WM_CLOSE, SaverCases
 from harness.runs import wait_for
 
 
@@ -20,7 +20,7 @@ class SettingsCases(SaverCases):
         self.driver.reg_delete(SETTINGS_KEY)
         parent = self.driver.make_window(200, 150)
         program = self.start_saver(f"/p {parent}")
-        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SAVER_CLASS], 20,
+        wait_for(lambda: [c for c in self.driver.children(parent) if c["class"] == SAVER_CLASS], APPEAR_S,
                  what="the preview")
         self.driver.reg_set_dword(SETTINGS_KEY, "NUM_ROAMLETS", 77)
         self.driver.reg_set_dword(SETTINGS_KEY, "DENSITY", 123)

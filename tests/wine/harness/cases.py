@@ -96,7 +96,8 @@ class SaverCases(unittest.TestCase):
         started = self.start_saver("/s", program)
         window, scene = self.wait_saver_window(started.pid)
         self.responsive(window["hwnd"])
-        wait_for(lambda: self.driver.foreground()["hwnd"] == window["hwnd"], 10, what="the saver in the foreground")
+        wait_for(lambda: self.driver.foreground()["hwnd"] == window["hwnd"], APPEAR_S,
+                 what="the saver in the foreground")
         return started, window, scene
 
     def wait_configuration_dialog(self, program):

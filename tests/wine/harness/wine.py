@@ -240,7 +240,7 @@ class Driver:
     def windows(self, class_name="*", title="*", pid=0):
         return sub_records(self.call("windows", class_name, title, pid), "w")
 
-    def wait_window(self, class_name="*", title="*", pid=0, timeout_ms=15000):
+    def wait_window(self, class_name="*", title="*", pid=0, timeout_ms=60000):
         found = self.call("wait-window", class_name, title, pid, timeout_ms, timeout=timeout_ms / 1000 + 30)
         return None if found.get("timeout") else found
 
