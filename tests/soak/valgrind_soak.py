@@ -85,9 +85,12 @@ def soak_one(run, args, display, connection):
     problems = []
     counter = None
     if target:
-        # The window's own first paint is no frame of the program's.
+        # The window's own first paint, which the counter is told of as soon
+        # as it watches, is no frame of the program's.
         counter = xserver.FrameCounter(display.name, target)
-        time.sleep(0.5)
+        deadline = time.monotonic() + FIRST_FRAME_S
+        while counter.frames == 0 and time.monotonic() < deadline:
+            time.sleep(0.01)
         counter.restart()
     started = time.monotonic()
     with open(os.path.join(folder, "output.txt"), "w") as output:
