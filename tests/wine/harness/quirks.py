@@ -34,14 +34,14 @@ def set_up(attempt, tries=3):
     """Calls attempt() up to `tries` times and returns its first result other
     than a Quirk. attempt() returns the Quirk it met after undoing its own
     steps; it raises as usual when the program itself did something wrong."""
-    met = []
+    met = {}
     for _ in range(tries):
         result = attempt()
         if not isinstance(result, Quirk):
             return result
-        met.append(result)
+        met[result] = met.get(result, 0) + 1
     raise QuirkMet(f"could not set up in {tries} tries; Wine quirks met: "
-                   + "; ".join(f"{q.name} ({q.what})" for q in met))
+                   + "; ".join(f"{q.name} ({q.what}) {n} times" for q, n in met.items()))
 
 
 def hold(condition, settle_s, timeout_s, mend):
