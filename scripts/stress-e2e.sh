@@ -42,7 +42,8 @@ for run in $(seq "$runs"); do
   for suite in wine x11; do
     work="$out/$suite-$run"
     begun=$SECONDS
-    if ${command[$suite]} "$work" >"$work.log" 2>&1; then
+    # A suite takes minutes under this load; half an hour means it hangs.
+    if timeout --kill-after=30 1800 ${command[$suite]} "$work" >"$work.log" 2>&1; then
       verdict=passed
       rm -rf "$work"
     else

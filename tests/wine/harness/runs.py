@@ -49,9 +49,9 @@ def wait_for(condition, timeout, interval=0.05, what="the condition"):
 
 def frame_period(grab, changes=3, timeout=120):
     """How long the program takes per frame, as the pictures show it: the
-    longest time between two pictures that differ, over `changes` changes.
-    Taking a picture costs time too, so this is never less than the real
-    period: a deadline built on it errs on the generous side."""
+    longest time between two changes of the picture, over `changes` of them.
+    Each time is off by at most the time one picture takes to grab, small
+    beside the frames a deadline built on it allows."""
     started = time.monotonic()
     deadline = started + timeout
     last, changed_at, longest_gap, seen = grab(), None, 0.0, 0
