@@ -22,7 +22,9 @@ class PreviewCases(SaverCases):
             return (previews[0], scenes[0]) if previews and scenes and previews[0]["visible"] else None
         preview, scene = wait_for(windows, APPEAR_S, what="the preview and its scene window")
         self.responsive(preview["hwnd"])
-        return program, parent, preview, scene
+        # Read again once the program's thread has answered: a snapshot taken
+        # while it was still showing the window can mix states.
+        return program, parent, self.driver.window(preview["hwnd"]), self.driver.window(scene["hwnd"])
 
     def end_preview(self, program, parent):
         self.driver.destroy(parent)

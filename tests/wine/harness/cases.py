@@ -98,14 +98,16 @@ class SaverCases(unittest.TestCase):
         self.responsive(window["hwnd"])
         wait_for(lambda: self.driver.foreground()["hwnd"] == window["hwnd"], APPEAR_S,
                  what="the saver in the foreground")
-        return started, window, scene
+        # Read again once the program's thread has answered: a snapshot taken
+        # while it was still showing the window can mix states.
+        return started, self.driver.window(window["hwnd"]), self.driver.window(scene["hwnd"])
 
     def wait_configuration_dialog(self, program):
         """The configuration dialog of that process once it is visible and takes messages."""
         dialog = self.driver.wait_window(DIALOG_CLASS, CONFIGURE_TITLE, program.pid)
         self.assertIsNotNone(dialog, "no configuration dialog appeared")
         self.responsive(dialog["hwnd"])
-        return dialog
+        return self.driver.window(dialog["hwnd"])
 
     def assert_closes(self, program, what, within_ms=CLOSE_MS):
         code = self.driver.wait(program, within_ms)
