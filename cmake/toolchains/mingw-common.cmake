@@ -1,7 +1,9 @@
 # Shared part of the MinGW-w64 toolchain files; ROAMLETS_MINGW_TRIPLE names the target.
-# The POSIX-threads flavour of the compiler is preferred when installed, so that
-# the C++ runtime is the same in both Windows builds.
-find_program(CMAKE_CXX_COMPILER NAMES ${ROAMLETS_MINGW_TRIPLE}-g++-posix ${ROAMLETS_MINGW_TRIPLE}-g++ REQUIRED)
+# The win32-threads flavour of the compiler, and only that one: the
+# POSIX-threads flavour links in a threads runtime that imports functions
+# Windows 95 to 2000 lack (GetTickCount64, AddVectoredExceptionHandler,
+# TryEnterCriticalSection, ...), and the programs use no threads.
+find_program(CMAKE_CXX_COMPILER NAMES ${ROAMLETS_MINGW_TRIPLE}-g++-win32 REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${ROAMLETS_MINGW_TRIPLE}-windres REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ROAMLETS_MINGW_TRIPLE})
