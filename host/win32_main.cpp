@@ -6,8 +6,10 @@
 #include "host/host_state.h"
 #include "host/win32_host.h"
 #include "host/win32_platform.h"
+#include "scene/x87_precision.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  roamlets::use_double_precision_arithmetic();
   roamlets::host::Win32Platform platform(roamlets::host::saver_window_callback);
   ExitProcess(static_cast<UINT>(roamlets::host::saver_entry(platform)));
 }

@@ -18,7 +18,8 @@
 #   scripts/deps.sh stress   - what scripts/stress-e2e.sh needs: the native and
 #                              saver groups and the load generator (stress-ng)
 #   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
-#                              compiler, clang with its libFuzzer and
+#                              compiler, the 32-bit Linux compiler and
+#                              qemu-i386 for the x87 preset, clang with its libFuzzer and
 #                              sanitizer runtimes for the fuzz targets, and the
 #                              load generator
 # The Wine group runs the Windows program and its end-to-end tests: Wine (64-bit
@@ -30,7 +31,8 @@ native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
         pkgconf libosmesa6-dev libglu1-mesa-dev libpng-dev libx11-dev libgl-dev
         libglx-mesa0 libgl1-mesa-dri x11-utils dpkg-dev file)
 fuzz=(clang libclang-rt-14-dev)
-windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686)
+windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+         g++-multilib qemu-user-static)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
 saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything (Linux, 64-bit and 32-bit Windows, the Windows and the
-# Debian package) and runs every test; then the Linux tests again in a build
+# Builds everything (Linux, 64-bit and 32-bit Windows, the 32-bit Linux
+# scene-dump that checks the x87 arithmetic, the Windows and the Debian
+# package) and runs every test; then the Linux tests again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, which fail on any
 # report, a bounded run of each fuzz target, and the end-to-end suites once
 # more with both cores kept busy by another process.
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 scripts/deps.sh all
 
-for preset in native win64 win32; do
+for preset in native win64 win32 x87; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done

@@ -15,6 +15,7 @@
 
 #include "scene/scene_driver.h"
 #include "scene/starfield.h"
+#include "scene/x87_precision.h"
 #include "settings/settings.h"
 #include "tools/cli_numbers.h"
 #include "tools/command_line.h"
@@ -189,4 +190,7 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace roamlets
 
-int main(int argc, char** argv) { return roamlets::run(argc, argv); }
+int main(int argc, char** argv) {
+  roamlets::use_double_precision_arithmetic();
+  return roamlets::run(argc, argv);
+}

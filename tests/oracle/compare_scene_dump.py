@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Differential test: the C++ `scene-dump` tool against the Python scene model.
 
-    compare_scene_dump.py --scene-dump PATH [--quick] [--verbose]
+    compare_scene_dump.py --scene-dump PATH [--run-with CMD] [--quick] [--verbose]
 
 Runs both on a matrix of cases, compares every float as a float32 bit pattern
 and every integer exactly, and reports the first difference of each failing
@@ -11,6 +11,7 @@ case with its JSON path.  Exits 0 when every case agrees, 1 otherwise.
 import argparse
 import json
 import os
+import shlex
 import subprocess
 import sys
 import time
@@ -89,8 +90,8 @@ def run_oracle(case):
     return json.loads(scene_oracle.scene_json(scene))
 
 
-def run_scene_dump(path, case):
-    proc = subprocess.run([path] + case_args(case), capture_output=True, text=True,
+def run_scene_dump(command, case):
+    proc = subprocess.run(command + case_args(case), capture_output=True, text=True,
                           timeout=120)
     if proc.returncode != 0:
         raise RuntimeError("scene-dump exited with %d: %s"
@@ -154,6 +155,8 @@ def first_difference(got, want, path="$", key=None):
 def main(argv=None):
     p = argparse.ArgumentParser(description=__doc__.splitlines()[1])
     p.add_argument("--scene-dump", required=True, help="path of the scene-dump binary")
+    p.add_argument("--run-with", default="",
+                   help="command that runs it, such as an emulator for another processor")
     p.add_argument("--quick", action="store_true", help="run the short case list only")
     p.add_argument("--verbose", action="store_true", help="print every case")
     a = p.parse_args(argv)
@@ -164,7 +167,8 @@ def main(argv=None):
     for case in cases:
         label = "scene-dump " + " ".join(case_args(case))
         try:
-            diff = first_difference(run_scene_dump(a.scene_dump, case), run_oracle(case))
+            diff = first_difference(run_scene_dump(shlex.split(a.run_with) + [a.scene_dump], case),
+                                    run_oracle(case))
         except (RuntimeError, OSError, subprocess.TimeoutExpired) as e:
             diff = str(e)
         if diff:
