@@ -32,7 +32,7 @@ native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
         libglx-mesa0 libgl1-mesa-dri x11-utils dpkg-dev file)
 fuzz=(clang libclang-rt-14-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-         g++-multilib qemu-user-static)
+         g++-multilib qemu-user-static python3-pefile)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
 saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")
 

@@ -5,8 +5,8 @@ Reports a problem when the zip
  - holds other files than Roamlets-VERSION-windows/INSTALL.txt and
    .../64-bit/Roamlets.scr and .../32-bit/Roamlets.scr;
  - has an INSTALL.txt that is not plain ASCII with CRLF line endings;
- - has a program that is not a PE image for its folder's Windows, imports a
-   DLL that Windows does not ship, still carries debug sections, or is not
+ - has a program that is not a PE image for its folder's Windows, imports
+   what the oldest Windows it is for lacks, still carries debug sections, or is not
    the program of the matching build with just those taken out (an old
    package, or one made from the wrong build).
 
@@ -49,19 +49,14 @@ def without_debug(sections):
 
 
 def check_program(data, machine, build_dir):
-    image = pe_check.PeImage(data)
-    problems = []
-    if (image.machine, image.magic) != pe_check.MACHINES[machine]:
-        problems.append(f"machine {image.machine:#x} is not an {machine} program")
-    problems += [f"imports {name}, which is not part of Windows"
-                 for name in pe_check.unexpected_dlls(pe_check.imported_dlls(image),
-                                                      pe_check.toolchain_uses_ucrt(build_dir))]
+    image = pe_check.load(data)
+    problems = pe_check.check_program(image, machine)
     sections = pe_check.named_sections(image)
     debug = sorted(name for name in sections if is_debug(name))
     if debug:
         problems.append(f"is not stripped: it has {', '.join(debug)}")
     built = pe_check.named_sections(
-        pe_check.PeImage((build_dir / "host" / "Roamlets.scr").read_bytes()))
+        pe_check.load((build_dir / "host" / "Roamlets.scr").read_bytes()))
     if without_debug(sections) != without_debug(built):
         problems.append(f"is not the program of {build_dir} without its debug sections")
     return problems

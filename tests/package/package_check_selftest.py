@@ -73,10 +73,10 @@ class AlteredPackages(unittest.TestCase):
         problems = self.problems({"64-bit/Roamlets.scr": self.program("32-bit"),
                                   "32-bit/Roamlets.scr": self.program("64-bit")})
         self.assertEqual(problems, [
-            "64-bit/Roamlets.scr machine 0x14c is not an x64 program",
+            "64-bit/Roamlets.scr machine 0x14c with optional header 0x10b is not an x64 program",
             f"64-bit/Roamlets.scr is not the program of {BUILD_DIRS['x64']} "
             "without its debug sections",
-            "32-bit/Roamlets.scr machine 0x8664 is not an x86 program",
+            "32-bit/Roamlets.scr machine 0x8664 with optional header 0x20b is not an x86 program",
             f"32-bit/Roamlets.scr is not the program of {BUILD_DIRS['x86']} "
             "without its debug sections"])
 
@@ -90,8 +90,8 @@ class AlteredPackages(unittest.TestCase):
                                  r"it has \.debug_\w+(, \.debug_\w+)*$")
 
                 changed = bytearray(self.program(folder))
-                image = package_check.pe_check.PeImage(bytes(changed))
-                text = image.offset(image.sections[0][0])  # the first section's file data
+                image = package_check.pe_check.load(changed)
+                text = image.sections[0].PointerToRawData  # the first section's file data
                 changed[text] ^= 0xFF
                 self.assertEqual(self.problems({f"{folder}/Roamlets.scr": bytes(changed)}),
                                  [f"{folder}/Roamlets.scr is not the program of "

@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Checks a Windows build of Roamlets.scr without running it.
 
-Reads the program's PE headers (PE32 and PE32+) and reports a problem when
+Reads the program with pefile (Debian: python3-pefile) and reports a problem
+when
  - the machine type is not the one the build is for;
- - it imports a DLL that Windows does not ship
-   (the compiler's own runtime libraries must be linked in statically);
+ - it imports a DLL or a function that the oldest Windows the build is for
+   lacks (imports-x86.tsv: Windows 95 OSR2; imports-x64.tsv: Windows XP x64),
+   or asks for a newer subsystem version than that Windows knows;
+ - (32-bit) any instruction uses the MMX, SSE or AVX registers or needs SSE:
+   the processors and systems it is for may have none;
  - its resources lack the display name (string 1), the icon (group 108: one
    32 x 32 image in 16 colours with its AND mask) or a version record that
    carries the project's version.
@@ -20,12 +24,13 @@ import subprocess
 import sys
 from pathlib import Path
 
-MACHINES = {"x86": (0x014C, 0x10B), "x64": (0x8664, 0x20B)}  # machine, optional header magic
-IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 1, 2
-RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 6, 14, 16
+import pefile
 
-SYSTEM_DLLS = {"kernel32", "user32", "gdi32", "advapi32", "opengl32", "glu32",
-               "comctl32", "shell32"}
+HERE = Path(__file__).resolve().parent
+# machine, optional header magic, oldest Windows, newest subsystem version it loads
+MACHINES = {"x86": (0x014C, 0x10B, "Windows 95", (4, 0)),
+            "x64": (0x8664, 0x20B, "Windows XP x64", (5, 2))}
+RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 6, 14, 16
 
 DISPLAY_NAME_ID, DISPLAY_NAME = 1, "Roamlets"
 ICON_GROUP_ID, ICON_SIZE, ICON_COLOURS, ICON_BITS = 108, 32, 16, 4
@@ -37,153 +42,131 @@ TRANSLATION = (0x0409, 1252)  # US English, Western European code page
 VERSION_STRINGS = ("CompanyName", "FileDescription", "FileVersion", "InternalName",
                    "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion")
 
+# Instructions that need more than a Pentium Pro: any use of the MMX, SSE or
+# AVX registers, and the SSE instructions that name none of them.
+SSE_REGISTERS = re.compile(r"%(?:[xyz]mm\d+|mm\d)\b")
+SSE_WITHOUT_REGISTERS = {"ldmxcsr", "stmxcsr", "sfence", "lfence", "mfence", "movnti", "clflush",
+                         "prefetchnta", "prefetcht0", "prefetcht1", "prefetcht2", "emms"}
+
 
 class PeError(Exception):
     """The file is not a PE image, or a structure in it points outside it."""
 
 
-class PeImage:
-    """The parts of a PE image the checks read, addressed by RVA."""
-
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise PeError("no MZ header")
-        pe = self._unpack("<I", 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise PeError("no PE signature")
-        self.machine, sections, optional_size = self._unpack("<HH12xH", pe + 4)
-        optional = pe + 24
-        self.magic = self._unpack("<H", optional)[0]
-        # The data directories follow the fields whose size differs between
-        # PE32 and PE32+ (the image base and the stack and heap sizes).
-        if self.magic == 0x10B:
-            directories = optional + 96
-        elif self.magic == 0x20B:
-            directories = optional + 112
-        else:
-            raise PeError(f"unknown optional header magic {self.magic:#x}")
-        count = self._unpack("<I", directories - 4)[0]
-        self.directories = [self._unpack("<II", directories + 8 * i) for i in range(count)]
-        table = optional + optional_size
-        self.sections = [self._unpack("<12xIII", table + 40 * i) for i in range(sections)]
-
-    def _unpack(self, layout, offset):
-        if offset < 0 or offset + struct.calcsize(layout) > len(self.data):
-            raise PeError(f"structure at file offset {offset:#x} runs past the end")
-        return struct.unpack_from(layout, self.data, offset)
-
-    def directory(self, index):
-        """(rva, size) of a data directory; (0, 0) when absent."""
-        return self.directories[index] if index < len(self.directories) else (0, 0)
-
-    def offset(self, rva):
-        for address, raw_size, raw_offset in self.sections:
-            if address <= rva < address + raw_size:
-                return raw_offset + rva - address
-        raise PeError(f"RVA {rva:#x} is in no section's file data")
-
-    def unpack(self, layout, rva):
-        return self._unpack(layout, self.offset(rva))
-
-    def read(self, rva, size):
-        start = self.offset(rva)
-        if start + size > len(self.data):
-            raise PeError(f"{size} bytes at RVA {rva:#x} run past the end")
-        return self.data[start:start + size]
-
-    def c_string(self, rva):
-        start = self.offset(rva)
-        end = self.data.find(b"\0", start)
-        if end < 0:
-            raise PeError(f"string at RVA {rva:#x} has no end")
-        return self.data[start:end].decode("ascii", "replace")
+def load(data):
+    try:
+        return pefile.PE(data=bytes(data))
+    except pefile.PEFormatError as error:
+        raise PeError(str(error)) from error
 
 
-def imported_dlls(image):
-    """Names of the DLLs in the image's import directory."""
-    names = []
-    rva, _ = image.directory(IMPORT_DIRECTORY)
-    while rva:
-        descriptor = image.unpack("<5I", rva)  # ending with one of zeros
-        if not any(descriptor):
-            break
-        names.append(image.c_string(descriptor[3]))
-        rva += 20
-    return names
+def imports(image):
+    """{DLL name: [function names]}; an import by ordinal is named '#n'."""
+    return {entry.dll.decode("ascii", "replace"):
+            [item.name.decode("ascii", "replace") if item.name else f"#{item.ordinal}"
+             for item in entry.imports]
+            for entry in getattr(image, "DIRECTORY_ENTRY_IMPORT", [])}
+
+
+def import_table(machine):
+    """{lower-case DLL name: {function names}} of the oldest system of a build."""
+    table = {}
+    for line in (HERE / f"imports-{machine}.tsv").read_text().splitlines():
+        if line and not line.startswith("#"):
+            dll, function, _known_from = line.split("\t")
+            table.setdefault(dll.lower(), set()).add(function)
+    return table
+
+
+def check_imports(found, machine):
+    table, system = import_table(machine), MACHINES[machine][2]
+    problems = []
+    for dll, functions in found.items():
+        known = table.get(dll.lower())
+        if known is None:
+            problems.append(f"imports {dll}, which is not part of {system}")
+            continue
+        problems += [f"imports {dll} {function}, which {system} lacks"
+                     for function in functions if function not in known]
+    return problems
+
+
+def check_subsystem(image, machine):
+    newest = MACHINES[machine][3]
+    version = (image.OPTIONAL_HEADER.MajorSubsystemVersion, image.OPTIONAL_HEADER.MinorSubsystemVersion)
+    if version > newest:
+        return [f"subsystem version {version[0]}.{version[1]} is newer than {MACHINES[machine][2]} loads "
+                f"({newest[0]}.{newest[1]})"]
+    return []
+
+
+def sse_instructions(disassembly):
+    """The lines of objdump -d output whose instruction needs MMX or SSE."""
+    found = []
+    for line in disassembly.splitlines():
+        parts = line.split("\t")
+        if len(parts) < 3:
+            continue
+        instruction = parts[2].strip()
+        if SSE_REGISTERS.search(instruction) or instruction.split(" ")[0] in SSE_WITHOUT_REGISTERS:
+            found.append(line.strip())
+    return found
+
+
+def check_instructions(path, build_dir):
+    cache = (build_dir / "CMakeCache.txt").read_text()
+    match = re.search(r"^CMAKE_OBJDUMP:\w+=(.+)$", cache, re.MULTILINE)
+    if not match:
+        raise PeError(f"no CMAKE_OBJDUMP in {build_dir / 'CMakeCache.txt'}")
+    disassembly = subprocess.run([match.group(1), "-d", str(path)], capture_output=True,
+                                 text=True, check=True).stdout
+    found = sse_instructions(disassembly)
+    if found:
+        return [f"{len(found)} instructions need MMX or SSE, the first: {found[0]}"]
+    return []
 
 
 def resources(image):
     """{(type, name): {language: bytes}}; ids are ints, names strs."""
-    base, _ = image.directory(RESOURCE_DIRECTORY)
-    if not base:
-        return {}
+    def key(entry):
+        return str(entry.name) if entry.name is not None else entry.id
 
-    def entries(offset, want_directories):
-        named, ids = image.unpack("<12xHH", base + offset)
-        for i in range(named + ids):
-            key, target = image.unpack("<II", base + offset + 16 + 8 * i)
-            if key & 0x80000000:
-                at = base + (key & 0x7FFFFFFF)
-                length = image.unpack("<H", at)[0]
-                key = image.read(at + 2, 2 * length).decode("utf-16-le")
-            if bool(target & 0x80000000) != want_directories:
+    def entries(node, want_directories):
+        for entry in node.entries:
+            if hasattr(entry, "directory") != want_directories:
                 raise PeError("resource tree is not three levels deep")
-            yield key, target & 0x7FFFFFFF
+            yield entry
 
     found = {}
-    for kind, names in entries(0, True):
-        for name, languages in entries(names, True):
-            for language, leaf in entries(languages, False):
-                rva, size = image.unpack("<II", base + leaf)
-                found.setdefault((kind, name), {})[language] = image.read(rva, size)
+    if not hasattr(image, "DIRECTORY_ENTRY_RESOURCE"):
+        return found
+    for kind in entries(image.DIRECTORY_ENTRY_RESOURCE, True):
+        for name in entries(kind.directory, True):
+            for language in entries(name.directory, False):
+                data = language.data.struct
+                found.setdefault((key(kind), key(name)), {})[language.id] = image.get_data(
+                    data.OffsetToData, data.Size)
     return found
 
 
 def named_sections(image):
-    """{name: file data} of the image's sections. A name longer than eight
-    characters (the GNU tools give the debug sections such names) is stored
-    as "/n": the offset of the name in the COFF string table."""
-    pe = image._unpack("<I", 0x3C)[0]
-    count, symbols, symbol_count, optional_size = image._unpack("<2xH4xIIH", pe + 4)
-    strings = symbols + 18 * symbol_count
+    """{name: file data} of the image's sections, long names (the GNU tools
+    give the debug sections such names, kept in the COFF string table) read
+    in full."""
+    strings = image.FILE_HEADER.PointerToSymbolTable + 18 * image.FILE_HEADER.NumberOfSymbols
     found = {}
-    for i in range(count):
-        header = pe + 24 + optional_size + 40 * i
-        raw_name, virtual_size, _, raw_size, raw_offset = image._unpack("<8sIIII", header)
-        name = raw_name.rstrip(b"\0").decode("ascii", "replace")
-        if name.startswith("/") and name[1:].isdigit() and symbols:
+    for section in image.sections:
+        name = section.Name.rstrip(b"\0").decode("ascii", "replace")
+        if name.startswith("/") and name[1:].isdigit() and image.FILE_HEADER.PointerToSymbolTable:
             start = strings + int(name[1:])
-            end = image.data.find(b"\0", start)
-            if start >= len(image.data) or end < 0:
+            end = image.__data__.find(b"\0", start)
+            if start >= len(image.__data__) or end < 0:
                 raise PeError(f"section name {name} is not in the string table")
-            name = image.data[start:end].decode("ascii", "replace")
-        size = min(virtual_size, raw_size) if virtual_size else raw_size
-        found[name] = image.data[raw_offset:raw_offset + size]
+            name = bytes(image.__data__[start:end]).decode("ascii", "replace")
+        size = min(section.Misc_VirtualSize, section.SizeOfRawData) if section.Misc_VirtualSize \
+            else section.SizeOfRawData
+        found[name] = bytes(image.__data__[section.PointerToRawData:section.PointerToRawData + size])
     return found
-
-
-def toolchain_uses_ucrt(build_dir):
-    """Whether the build's compiler targets the universal C runtime."""
-    cache = (build_dir / "CMakeCache.txt").read_text()
-    match = re.search(r"^CMAKE_CXX_COMPILER:\w+=(.+)$", cache, re.MULTILINE)
-    if not match:
-        raise PeError(f"no CMAKE_CXX_COMPILER in {build_dir / 'CMakeCache.txt'}")
-    macros = subprocess.run([match.group(1), "-E", "-dM", "-x", "c++", "-"],
-                            input="#include <_mingw.h>\n", capture_output=True,
-                            text=True, check=True).stdout
-    return re.search(r"^#define _UCRT\b", macros, re.MULTILINE) is not None
-
-
-def unexpected_dlls(names, ucrt):
-    """The names that are not DLLs of Windows itself."""
-    def allowed(name):
-        stem = name.lower().removesuffix(".dll")
-        if ucrt:
-            return (stem in SYSTEM_DLLS or stem == "ucrtbase"
-                    or stem.startswith("api-ms-win-crt-"))
-        return stem in SYSTEM_DLLS or stem == "msvcrt"
-    return [name for name in names if not allowed(name)]
 
 
 def single(found, kind, name):
@@ -291,18 +274,24 @@ def check_version(found, version):
     return problems
 
 
+def check_program(image, machine):
+    """The problems any Roamlets.scr for that machine may not have."""
+    if (image.FILE_HEADER.Machine, image.OPTIONAL_HEADER.Magic) != MACHINES[machine][:2]:
+        # Another machine's program: its imports are for another system.
+        return [f"machine {image.FILE_HEADER.Machine:#x} with optional header "
+                f"{image.OPTIONAL_HEADER.Magic:#x} is not an {machine} program"]
+    return check_imports(imports(image), machine) + check_subsystem(image, machine)
+
+
 def check(build_dir, machine, version):
     """Problems found with BUILD_DIR/host/Roamlets.scr, as sentences."""
     path = build_dir / "host" / "Roamlets.scr"
     if not path.is_file():
         return [f"{path} does not exist: build that preset first"]
-    image = PeImage(path.read_bytes())
-    problems = []
-    if (image.machine, image.magic) != MACHINES[machine]:
-        problems.append(f"machine {image.machine:#x} with optional header {image.magic:#x} "
-                        f"is not an {machine} program")
-    problems += [f"imports {name}, which is not part of Windows"
-                 for name in unexpected_dlls(imported_dlls(image), toolchain_uses_ucrt(build_dir))]
+    image = load(path.read_bytes())
+    problems = check_program(image, machine)
+    if machine == "x86":
+        problems += check_instructions(path, build_dir)
     found = resources(image)
     return problems + check_display_name(found) + check_icon(found) + check_version(found, version)
 
@@ -320,7 +309,7 @@ def main(argv):
     for problem in problems:
         print(f"{args.build_dir}: {problem}")
     if not problems:
-        print(f"{args.build_dir / 'host' / 'Roamlets.scr'}: imports and resources as expected")
+        print(f"{args.build_dir / 'host' / 'Roamlets.scr'}: imports, instructions and resources as expected")
     return 1 if problems else 0
 
 

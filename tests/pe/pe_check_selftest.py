@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Shows that pe_check.py's checks fail on faulty programs: copies of the real
-Roamlets.scr of each Windows build, altered.
+Roamlets.scr of each Windows build, altered, and made-up imports and
+instructions.
 
 Usage: pe_check_selftest.py VERSION WIN64_BUILD_DIR WIN32_BUILD_DIR
 """
@@ -19,45 +20,63 @@ VERSION = ""  # the project's, from the command line
 
 
 def program(build_dir):
-    return pe_check.PeImage((build_dir / "host" / "Roamlets.scr").read_bytes())
+    return pe_check.load((build_dir / "host" / "Roamlets.scr").read_bytes())
 
 
-class SystemDllRule(unittest.TestCase):
-    CASES = [  # imported names, toolchain on the universal C runtime, the ones rejected
-        (["KERNEL32.dll", "user32.DLL", "msvcrt.dll", "OPENGL32.dll", "GLU32.dll"], False, []),
-        (["libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll"], False,
-         ["libgcc_s_dw2-1.dll", "libstdc++-6.dll", "libwinpthread-1.dll"]),
-        (["api-ms-win-crt-runtime-l1-1-0.dll", "ucrtbase.dll"], False,
-         ["api-ms-win-crt-runtime-l1-1-0.dll", "ucrtbase.dll"]),
-        (["api-ms-win-crt-runtime-l1-1-0.dll", "ucrtbase.dll", "GDI32.dll"], True, []),
-        (["msvcrt.dll", "libstdc++-6.dll"], True, ["msvcrt.dll", "libstdc++-6.dll"]),
-        (["kernel32"], False, []),
+class ImportRules(unittest.TestCase):
+    CASES = [  # machine, imported functions, the problems
+        ("x86", {"kernel32.DLL": ["GetTickCount", "SetUnhandledExceptionFilter"], "OPENGL32.dll": ["glBegin"],
+                 "msvcrt.dll": ["malloc"]}, []),
+        ("x86", {"KERNEL32.dll": ["GetTickCount64", "TryEnterCriticalSection", "#12"]},
+         ["imports KERNEL32.dll GetTickCount64, which Windows 95 lacks",
+          "imports KERNEL32.dll TryEnterCriticalSection, which Windows 95 lacks",
+          "imports KERNEL32.dll #12, which Windows 95 lacks"]),
+        ("x86", {"libwinpthread-1.dll": ["pthread_mutex_lock"], "ucrtbase.dll": ["malloc"]},
+         ["imports libwinpthread-1.dll, which is not part of Windows 95",
+          "imports ucrtbase.dll, which is not part of Windows 95"]),
+        ("x64", {"KERNEL32.dll": ["RtlVirtualUnwind", "GetTickCount64"]},
+         ["imports KERNEL32.dll GetTickCount64, which Windows XP x64 lacks"]),
     ]
 
-    def test_only_windows_dlls_and_the_toolchains_c_runtime_pass(self):
-        for names, ucrt, rejected in self.CASES:
-            with self.subTest(names=names, ucrt=ucrt):
-                self.assertEqual(pe_check.unexpected_dlls(names, ucrt), rejected)
+    def test_only_functions_of_the_oldest_system_pass(self):
+        for machine, found, problems in self.CASES:
+            with self.subTest(machine=machine, found=found):
+                self.assertEqual(pe_check.check_imports(found, machine), problems)
+
+    def test_instructions_that_need_mmx_or_sse_are_found(self):
+        lines = ["  401000:\t55                   \tpush   %ebp",
+                 "  401001:\td9 45 08             \tflds   0x8(%ebp)",
+                 "  401004:\tf3 0f 10 45 08       \tmovss  0x8(%ebp),%xmm0",
+                 "  401009:\t0f 6f c1             \tmovq   %mm1,%mm0",
+                 "  40100c:\t0f ae 55 fc          \tldmxcsr -0x4(%ebp)",
+                 "  401010:\t0f ae f8             \tsfence",
+                 "  401013:\tf3 90                \tpause"]
+        self.assertEqual([line.split(":")[0].strip() for line in pe_check.sse_instructions("\n".join(lines))],
+                         ["401004", "401009", "40100c", "401010"])
 
 
 class FaultyPrograms(unittest.TestCase):
-    def test_a_foreign_dll_in_the_import_table_is_reported(self):
+    def altered(self, build_dir, scratch, data):
+        folder = Path(scratch)
+        (folder / "host").mkdir()
+        (folder / "host" / "Roamlets.scr").write_bytes(data)
+        shutil.copy(build_dir / "CMakeCache.txt", folder)
+        return folder
+
+    def test_a_foreign_dll_and_a_newer_subsystem_are_reported(self):
         for machine, build_dir in BUILD_DIRS.items():
             with self.subTest(machine=machine), tempfile.TemporaryDirectory() as scratch:
                 image = program(build_dir)
-                import_rva, _ = image.directory(pe_check.IMPORT_DIRECTORY)
-                name_rva = image.unpack("<5I", import_rva)[3]
-                original = image.c_string(name_rva)
-                at = image.offset(name_rva)
-                data = bytearray(image.data)
-                data[at:at + len(original)] = b"libz.dll".ljust(len(original), b"\0")
-
-                altered = Path(scratch)
-                (altered / "host").mkdir()
-                (altered / "host" / "Roamlets.scr").write_bytes(data)
-                shutil.copy(build_dir / "CMakeCache.txt", altered)
-                problems = pe_check.check(altered, machine, VERSION)
-                self.assertEqual(problems, ["imports libz.dll, which is not part of Windows"])
+                entry = image.DIRECTORY_ENTRY_IMPORT[0]
+                at = image.get_offset_from_rva(entry.struct.Name)
+                image.OPTIONAL_HEADER.MajorSubsystemVersion = 6
+                data = bytearray(image.write())
+                data[at:at + len(entry.dll)] = b"libz.dll".ljust(len(entry.dll), b"\0")
+                system, newest = pe_check.MACHINES[machine][2:]
+                problems = pe_check.check(self.altered(build_dir, scratch, data), machine, VERSION)
+                self.assertEqual(problems, [
+                    f"imports libz.dll, which is not part of {system}",
+                    f"subsystem version 6.{newest[1]} is newer than {system} loads ({newest[0]}.{newest[1]})"])
 
     def test_altered_resources_are_reported(self):
         for machine, build_dir in BUILD_DIRS.items():
