@@ -33,6 +33,7 @@
 #include "settings/posix_file_store.h"
 #include "settings/settings.h"
 #include "settings/user_store.h"
+#include "tools/quoted.h"
 
 namespace roamlets::host {
 namespace {
@@ -211,7 +212,7 @@ int run(int argc, char** argv) {
     if (display_name == nullptr || *display_name == '\0') {
       std::fprintf(stderr, "roamlets: no X display: DISPLAY is not set (or give --display NAME)\n");
     } else {
-      std::fprintf(stderr, "roamlets: cannot open X display '%s'\n", display_name);
+      std::fprintf(stderr, "roamlets: cannot open X display %s\n", quoted(display_name).c_str());
     }
     return 1;
   }
