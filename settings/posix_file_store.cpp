@@ -262,10 +262,10 @@ void FileStore::commit() {
   }
 
   const std::string target = follow_links(path_);
-  remove_stale_temps(path_, ".");
-  if (target != path_) remove_stale_temps(target, ".");
+  remove_stale_temps(path_);
+  if (target != path_) remove_stale_temps(target);
   TempFile temp;
-  if (const int error = create_temp_beside(target, ".", temp); error != 0) {
+  if (const int error = create_temp_beside(target, temp); error != 0) {
     failure_ = std::string("cannot make a file beside it: ") + std::strerror(error);
     return;
   }

@@ -64,11 +64,11 @@ std::string follow_links(const std::string& path) {
   return path;
 }
 
-int create_temp_beside(const std::string& target, const char* prefix, TempFile& temp) {
+int create_temp_beside(const std::string& target, TempFile& temp) {
   // A writer cleaning up can take a file in the moment between its creation
   // and its lock, and remove it; such a file is made again.
   for (int attempt = 0; attempt < 8; ++attempt) {
-    std::string path = folder_prefix(target) + prefix + name_of(target) + '.' + std::string(kSuffix);
+    std::string path = folder_prefix(target) + '.' + name_of(target) + '.' + std::string(kSuffix);
     const int fd = ::mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     const int error = lock(fd);
@@ -87,10 +87,10 @@ int create_temp_beside(const std::string& target, const char* prefix, TempFile& 
   return EAGAIN;
 }
 
-void remove_stale_temps(const std::string& target, const char* prefix) {
+void remove_stale_temps(const std::string& target) {
   DIR* folder = ::opendir(folder_of(target).c_str());
   if (folder == nullptr) return;
-  const std::string start = std::string(prefix) + name_of(target) + '.';
+  const std::string start = '.' + name_of(target) + '.';
   while (const dirent* entry = ::readdir(folder)) {
     const std::string_view name = entry->d_name;
     if (name.substr(0, start.size()) != start || !is_temp_suffix(name.substr(start.size()))) continue;

@@ -23,13 +23,13 @@ struct TempFile {
   std::string path;
 };
 
-// Creates `<folder><prefix><name>.XXXXXX` beside `target` (its folder and
-// name), readable and writable by the owner only, open for writing and
+// Creates the hidden `<folder>.<name>.XXXXXX` beside `target` (its folder
+// and name), readable and writable by the owner only, open for writing and
 // locked. Returns 0, or the errno of the failure.
-int create_temp_beside(const std::string& target, const char* prefix, TempFile& temp);
+int create_temp_beside(const std::string& target, TempFile& temp);
 
-// Removes the temporary files `create_temp_beside` made for `target` with
-// `prefix` (and of the same owner) that no writer holds any more.
-void remove_stale_temps(const std::string& target, const char* prefix);
+// Removes the temporary files of `target` (of the same owner) that no writer
+// holds any more.
+void remove_stale_temps(const std::string& target);
 
 }  // namespace roamlets
