@@ -121,8 +121,28 @@ FileStore::FileStore(std::string path, int lock_wait_ms) : path_(std::move(path)
 
 FileStore::~FileStore() { unlock(); }
 
+bool FileStore::make_folders() {
+  // Each missing folder is made in turn; whether that worked shows at the end.
+  const std::string folder = folder_of(path_);
+  for (std::size_t i = 1; i < folder.size(); ++i) {
+    if (folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+  }
+  const int made = ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    failure_ = std::string("cannot make its folder: ") + std::strerror(made != 0 ? made : ENOTDIR);
+    return false;
+  }
+  return true;
+}
+
 bool FileStore::lock() {
   if (lock_fd_ >= 0) return true;
+  if (path_.empty() || path_.back() == '/') {
+    failure_ = "no file name";
+    return false;
+  }
+  if (!make_folders()) return false;
   const std::size_t slash = path_.rfind('/');
   const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
   const std::string lock_path = path_.substr(0, base) + '.' + path_.substr(base) + ".lock";
@@ -206,22 +226,6 @@ bool FileStore::open_for_writing() {
   mode_ = Mode::Closed;
   written_ = false;
   failure_.clear();
-  if (path_.empty() || path_.back() == '/') {
-    failure_ = "no file name";
-    return false;
-  }
-
-  // Each missing folder is made in turn; whether that worked shows at the end.
-  const std::string folder = folder_of(path_);
-  for (std::size_t i = 1; i < folder.size(); ++i) {
-    if (folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
-  }
-  const int made = ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    failure_ = std::string("cannot make its folder: ") + std::strerror(made != 0 ? made : ENOTDIR);
-    return false;
-  }
   if (lock_fd_ < 0) {
     if (!lock()) return false;
     lock_for_save_ = true;

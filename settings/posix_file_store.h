@@ -43,7 +43,7 @@ class FileStore final : public SettingsStore {
   void close() override;
 
   // The record's lock: an exclusive flock on `.<name>.lock` beside the
-  // record. Every save holds it from its read to its write, so saves of
+  // record, whose missing folders it makes. Every save holds it from its read to its write, so saves of
   // several programs follow one another; holding it over a load, a change
   // and a save makes them one step that no other save can cut into. Waits
   // up to the store's lock wait for another holder.
@@ -60,6 +60,7 @@ class FileStore final : public SettingsStore {
   enum class Load { Loaded, Missing, TooLarge, Unreadable };
 
   Load load();
+  bool make_folders();
   void commit();
 
   std::string path_;
