@@ -4,6 +4,7 @@
 
 #include "settings/config_dialog.h"
 #include "tools/cli_numbers.h"
+#include "tools/quoted.h"
 #include "tools/setting_options.h"
 
 namespace roamlets::host {
@@ -92,7 +93,7 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
     const std::string_view arg = argv[i];
     std::optional<std::string> name = option_name(arg);
     if (!name) {
-      error = "unexpected argument '" + std::string(arg) + "'";
+      error = "unexpected argument " + quoted(arg);
       return FrontEndParse::Bad;
     }
     std::optional<std::string> value;
@@ -106,7 +107,7 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
                       *name == "--root" || *name == "--save-settings";
     if (flag) {
       if (value) {
-        error = *name + " takes no value";
+        error = quoted(*name) + " takes no value";
         return FrontEndParse::Bad;
       }
       if (*name == "--help" || *name == "--h") return FrontEndParse::Help;
@@ -126,12 +127,12 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
     const SettingOption* setting = find_setting_option(*name);
     const bool own = *name == "--window-id" || *name == "--display" || *name == "--size" || *name == "--seed";
     if (setting == nullptr && !own) {
-      error = "unknown option " + std::string(arg);
+      error = "unknown option " + quoted(arg);
       return FrontEndParse::Bad;
     }
     if (!value) {
       if (i + 1 >= argc) {
-        error = "missing value after " + std::string(arg);
+        error = "missing value after " + quoted(arg);
         return FrontEndParse::Bad;
       }
       value = argv[++i];
@@ -163,7 +164,7 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
       ok = options.seed.has_value();
     }
     if (!ok) {
-      error = "bad value for " + *name + ": '" + *value + "'";
+      error = "bad value for " + quoted(*name) + ": " + quoted(*value);
       return FrontEndParse::Bad;
     }
   }
@@ -179,12 +180,13 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
     }
   }
 
-  // The daemon's window: with --root, or when nothing else is asked for.
+  // The daemon's window: with --root, or when nothing else is asked for. A
+  // save draws nothing and needs no window.
   const bool daemon_window = screensaver_window != nullptr && *screensaver_window != '\0';
-  if (daemon_window && (root || !placed)) {
+  if (daemon_window && !options.save_settings && (root || !placed)) {
     const std::optional<std::uint32_t> id = parse_window_id(screensaver_window);
     if (!id) {
-      error = std::string("XSCREENSAVER_WINDOW is not a window id: '") + screensaver_window + "'";
+      error = "XSCREENSAVER_WINDOW is not a window id: " + quoted(screensaver_window);
       return FrontEndParse::Bad;
     }
     options.surface = Surface::GivenWindow;

@@ -49,9 +49,10 @@ enum class FrontEndParse { Run, Help, Bad };
 // variable (null when unset): with --root, or with no placement option at
 // all, it names the window to draw into. Of --window, --fullscreen, --root
 // and --window-id the last one given counts. A bad argument, or a bad window
-// id in the variable, gives Bad with the reason in `error`; --save-settings
-// also refuses counts, densities and modes the configuration dialog would
-// not take.
+// id in the variable, gives Bad with the reason in `error`, which quotes at
+// most a bounded part of any argument; --save-settings ignores the variable
+// and refuses counts, densities and modes the configuration dialog would not
+// take.
 FrontEndParse parse_front_end_options(int argc, const char* const* argv, const char* screensaver_window,
                                       FrontEndOptions& options, std::string& error);
 

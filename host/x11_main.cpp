@@ -33,6 +33,7 @@
 #include "settings/posix_file_store.h"
 #include "settings/settings.h"
 #include "settings/user_store.h"
+#include "tools/quoted.h"
 
 namespace roamlets::host {
 namespace {
@@ -46,20 +47,35 @@ std::int64_t now_ms() {
 
 // The configuration dialog's OK on the command line: the stored record,
 // brought into the dialog's ranges, with the setting options on top. The
-// store is read back to tell whether the save took.
+// record's lock is held from the read to the read back that tells whether the
+// save took, so that another save can neither slip in between nor replace
+// these values before they are seen in the file.
 int save(const FrontEndOptions& options) {
-  Settings settings;
-  load_settings(settings, *make_user_settings_store());
-  clamp_to_dialog_ranges(settings);
-  options.apply_overrides(settings);
-  save_settings(settings, *make_user_settings_store());
-
-  Settings stored;
-  stored.VIEW_MODE = ~settings.VIEW_MODE;  // a value the load must replace
-  load_settings(stored, *make_user_settings_store());
   const std::string path = default_settings_file_path();
-  if (stored != settings) {
-    std::fprintf(stderr, "roamlets: could not save the settings to %s\n", path.c_str());
+  if (path.empty()) {
+    std::fprintf(stderr, "roamlets: could not save the settings: no home folder (set HOME or XDG_CONFIG_HOME)\n");
+    return 1;
+  }
+  FileStore store(path);
+  std::string failure;
+  if (store.lock()) {
+    Settings settings;
+    load_settings(settings, store);
+    clamp_to_dialog_ranges(settings);
+    options.apply_overrides(settings);
+    save_settings(settings, store);
+    failure = store.failure();
+
+    Settings stored;
+    stored.VIEW_MODE = ~settings.VIEW_MODE;  // a value the load must replace
+    load_settings(stored, store);
+    if (failure.empty() && stored != settings) failure = "the file does not hold them after the save";
+    store.unlock();
+  } else {
+    failure = store.failure();
+  }
+  if (!failure.empty()) {
+    std::fprintf(stderr, "roamlets: could not save the settings to %s: %s\n", quoted(path).c_str(), failure.c_str());
     return 1;
   }
   std::printf("roamlets: settings saved to %s\n", path.c_str());
@@ -211,7 +227,7 @@ int run(int argc, char** argv) {
     if (display_name == nullptr || *display_name == '\0') {
       std::fprintf(stderr, "roamlets: no X display: DISPLAY is not set (or give --display NAME)\n");
     } else {
-      std::fprintf(stderr, "roamlets: cannot open X display '%s'\n", display_name);
+      std::fprintf(stderr, "roamlets: cannot open X display %s\n", quoted(display_name).c_str());
     }
     return 1;
   }

@@ -1,10 +1,28 @@
 #include "render/osmesa_surface.h"
 
 #include <GL/osmesa.h>
+#include <sys/mman.h>
 
 #include <cstring>
 
 namespace roamlets {
+
+namespace {
+
+// Mesa allocates its own colour, depth and stencil buffers at the first frame
+// and crashes when that fails. Room for them and for our own colour buffer,
+// with a margin for its drawing threads and compiled shaders, is asked for
+// beforehand and given back.
+bool room_for_mesa_buffers(int width, int height) {
+  constexpr std::size_t kMargin = std::size_t{384} << 20;
+  const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u * 3u + kMargin;
+  void* room = ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (room == MAP_FAILED) return false;
+  ::munmap(room, bytes);
+  return true;
+}
+
+}  // namespace
 
 struct OsMesaSurface::Context {
   OSMesaContext handle = nullptr;
@@ -26,6 +44,10 @@ std::unique_ptr<OsMesaSurface> OsMesaSurface::create(int width, int height, std:
     *error = "size out of range (1 to " + std::to_string(kMaxSide) + " pixels a side)";
     return nullptr;
   }
+  if (!room_for_mesa_buffers(width, height)) {
+    *error = "out of memory for the off-screen OpenGL buffers";
+    return nullptr;
+  }
   std::unique_ptr<OsMesaSurface> surface(new OsMesaSurface(width, height));
   surface->context_->handle = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
   if (surface->context_->handle == nullptr) {
@@ -35,6 +57,10 @@ std::unique_ptr<OsMesaSurface> OsMesaSurface::create(int width, int height, std:
   if (!OSMesaMakeCurrent(surface->context_->handle, surface->buffer_.data(), GL_UNSIGNED_BYTE, width,
                          height)) {
     *error = "cannot make the off-screen OpenGL context current";
+    return nullptr;
+  }
+  if (glGetError() == GL_OUT_OF_MEMORY) {
+    *error = "out of memory for the off-screen OpenGL buffers";
     return nullptr;
   }
   return surface;

@@ -2,19 +2,24 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
 
 #include "settings/settings.h"
+#include "settings/temp_files.h"
 #include "settings/user_store.h"
 
 namespace roamlets {
@@ -79,13 +84,6 @@ void parse_record(std::string_view text, std::vector<std::pair<std::string, std:
   }
 }
 
-// The folder part of a path, "." when there is none.
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool write_all(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t written = ::write(fd, data.data(), data.size());
@@ -119,7 +117,64 @@ std::string home_folder() {
 
 }  // namespace
 
-FileStore::FileStore(std::string path) : path_(std::move(path)) {}
+FileStore::FileStore(std::string path, int lock_wait_ms) : path_(std::move(path)), lock_wait_ms_(lock_wait_ms) {}
+
+FileStore::~FileStore() { unlock(); }
+
+bool FileStore::make_folders() {
+  // Each missing folder is made in turn; whether that worked shows at the end.
+  const std::string folder = folder_of(path_);
+  for (std::size_t i = 1; i < folder.size(); ++i) {
+    if (folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+  }
+  const int made = ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST ? 0 : errno;
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    failure_ = std::string("cannot make its folder: ") + std::strerror(made != 0 ? made : ENOTDIR);
+    return false;
+  }
+  return true;
+}
+
+bool FileStore::lock() {
+  if (lock_fd_ >= 0) return true;
+  if (path_.empty() || path_.back() == '/') {
+    failure_ = "no file name";
+    return false;
+  }
+  if (!make_folders()) return false;
+  const std::size_t slash = path_.rfind('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  const std::string lock_path = path_.substr(0, base) + '.' + path_.substr(base) + ".lock";
+  const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    failure_ = std::string("cannot open its lock file: ") + std::strerror(errno);
+    return false;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lock_wait_ms_);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      failure_ = std::string("cannot lock its lock file: ") + std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      failure_ = "another program held its lock file for " + std::to_string(lock_wait_ms_) + " ms";
+      ::close(fd);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  lock_fd_ = fd;
+  return true;
+}
+
+void FileStore::unlock() {
+  if (lock_fd_ < 0) return;
+  ::close(lock_fd_);
+  lock_fd_ = -1;
+  lock_for_save_ = false;
+}
 
 FileStore::Load FileStore::load() {
   values_.clear();
@@ -170,20 +225,19 @@ bool FileStore::read_value(const char* name, std::int32_t& value) {
 bool FileStore::open_for_writing() {
   mode_ = Mode::Closed;
   written_ = false;
-  if (path_.empty() || path_.back() == '/') return false;
-
-  // Each missing folder is made in turn; whether that worked shows at the end.
-  const std::string folder = folder_of(path_);
-  for (std::size_t i = 1; i < folder.size(); ++i) {
-    if (folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+  failure_.clear();
+  if (lock_fd_ < 0) {
+    if (!lock()) return false;
+    lock_for_save_ = true;
   }
-  ::mkdir(folder.c_str(), 0700);
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
 
   // A file that cannot be read might hold values; only one too large to be a
   // record is replaced.
-  if (load() == Load::Unreadable) return false;
+  if (load() == Load::Unreadable) {
+    failure_ = std::string("cannot read it: ") + std::strerror(errno);
+    if (lock_for_save_) unlock();
+    return false;
+  }
   mode_ = Mode::Writing;
   return true;
 }
@@ -197,6 +251,7 @@ bool FileStore::write_value(const char* name, std::int32_t value) {
 
 void FileStore::close() {
   if (mode_ == Mode::Writing && written_) commit();
+  if (mode_ == Mode::Writing && lock_for_save_) unlock();
   mode_ = Mode::Closed;
   written_ = false;
   values_.clear();
@@ -204,25 +259,33 @@ void FileStore::close() {
 
 // Writes the record to a new file beside the old one and renames it over the
 // old one, so that the file always holds either the old or the new record.
-void FileStore::commit() const {
+void FileStore::commit() {
   std::string record(kHeader);
   for (const auto& [name, value] : values_) {
     record += name + '=' + std::to_string(value) + '\n';
   }
 
-  const std::size_t slash = path_.rfind('/');
-  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-  std::string temp = path_.substr(0, base) + '.' + path_.substr(base) + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return;
-  bool done = write_all(fd, record) && ::fsync(fd) == 0;
-  done = ::close(fd) == 0 && done;
-  done = done && std::rename(temp.c_str(), path_.c_str()) == 0;
-  if (!done) {
-    ::unlink(temp.c_str());
+  const std::string target = follow_links(path_);
+  remove_stale_temps(path_);
+  if (target != path_) remove_stale_temps(target);
+  TempFile temp;
+  if (const int error = create_temp_beside(target, temp); error != 0) {
+    failure_ = std::string("cannot make a file beside it: ") + std::strerror(error);
     return;
   }
-  sync_folder(folder_of(path_));
+  // A record that exists keeps its permissions.
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::fchmod(temp.fd, info.st_mode & 07777);
+  errno = 0;
+  bool done = write_all(temp.fd, record) && ::fsync(temp.fd) == 0;
+  done = ::close(temp.fd) == 0 && done;
+  done = done && std::rename(temp.path.c_str(), target.c_str()) == 0;
+  if (!done) {
+    failure_ = std::strerror(errno == 0 ? EIO : errno);
+    ::unlink(temp.path.c_str());
+    return;
+  }
+  sync_folder(folder_of(target));
 }
 
 std::string default_settings_file_path() {

@@ -14,7 +14,13 @@ namespace roamlets {
 
 class FileStore final : public SettingsStore {
  public:
-  explicit FileStore(std::string path);
+  // How long taking the record's lock waits for another save by default.
+  static constexpr int kLockWaitMs = 10000;
+
+  explicit FileStore(std::string path, int lock_wait_ms = kLockWaitMs);
+  ~FileStore() override;
+  FileStore(const FileStore&) = delete;
+  FileStore& operator=(const FileStore&) = delete;
 
   // Loads the file. Fails when it is absent, not a regular file, unreadable or
   // larger than kMaxFileSize. Lines that are not a well-formed value, and
@@ -22,15 +28,30 @@ class FileStore final : public SettingsStore {
   bool open_for_reading() override;
   bool read_value(const char* name, std::int32_t& value) override;
 
-  // Creates the missing folders and loads the values the file already holds,
-  // which a save keeps. Fails when the file exists but cannot be read; a file
-  // that is too large is replaced as if it held nothing.
+  // Creates the missing folders, takes the record's lock unless it is held
+  // already, and loads the values the file holds, which a save keeps. Fails
+  // when the file exists but cannot be read; a file that is too large is
+  // replaced as if it held nothing.
   bool open_for_writing() override;
   bool write_value(const char* name, std::int32_t value) override;
 
   // After writes, replaces the file with the whole record at once: a save
   // that cannot complete, or is cut short, leaves the previous file as it was.
+  // Through a symbolic link, the file the link points to is replaced and the
+  // link kept. Temporary files that saves which died left beside the record
+  // are removed. Gives back the lock that open_for_writing took.
   void close() override;
+
+  // The record's lock: an exclusive flock on `.<name>.lock` beside the
+  // record, whose missing folders it makes. Every save holds it from its read to its write, so saves of
+  // several programs follow one another; holding it over a load, a change
+  // and a save makes them one step that no other save can cut into. Waits
+  // up to the store's lock wait for another holder.
+  bool lock();
+  void unlock();
+
+  // Why the last lock, open for writing or save failed; empty after success.
+  const std::string& failure() const { return failure_; }
 
   static constexpr std::size_t kMaxFileSize = 64 * 1024;
 
@@ -39,9 +60,14 @@ class FileStore final : public SettingsStore {
   enum class Load { Loaded, Missing, TooLarge, Unreadable };
 
   Load load();
-  void commit() const;
+  bool make_folders();
+  void commit();
 
   std::string path_;
+  int lock_wait_ms_;
+  int lock_fd_ = -1;
+  bool lock_for_save_ = false;  // taken by open_for_writing, given back by close
+  std::string failure_;
   std::vector<std::pair<std::string, std::int32_t>> values_;
   Mode mode_ = Mode::Closed;
   bool written_ = false;

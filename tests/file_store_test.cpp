@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,6 +22,9 @@ namespace roamlets {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What a folder holds after saves: the record and its lock file.
+const std::set<std::string> kRecordAndLock = {"Roamlets.conf", ".Roamlets.conf.lock"};
 
 bool same(const Settings& a, const Settings& b) {
   return a.VIEW_MODE == b.VIEW_MODE && a.NUM_ROAMLETS == b.NUM_ROAMLETS && a.NUM_CHASERS == b.NUM_CHASERS &&
@@ -110,7 +115,7 @@ class FileStoreTest : public testing::Test {
 TEST_F(FileStoreTest, SaveCreatesFoldersAndRoundTripsAnyValue) {
   save(edited());
   EXPECT_TRUE(same(load(), edited()));
-  EXPECT_EQ(folder_entries(), std::set<std::string>{"Roamlets.conf"});
+  EXPECT_EQ(folder_entries(), kRecordAndLock);
 
   const std::string text = read_file();
   EXPECT_EQ(text.front(), '#');
@@ -197,7 +202,7 @@ TEST_F(FileStoreTest, NonFilesInPlaceOfTheRecordAreLeftAlone) {
   EXPECT_TRUE(same(load(), Settings{}));
   save(edited());
   EXPECT_TRUE(fs::is_directory(path_));
-  EXPECT_EQ(folder_entries(), std::set<std::string>{"Roamlets.conf"});
+  EXPECT_EQ(folder_entries(), kRecordAndLock);
   fs::remove(path_);
 
   // Opening a FIFO for reading must not wait for a writer.
@@ -207,10 +212,12 @@ TEST_F(FileStoreTest, NonFilesInPlaceOfTheRecordAreLeftAlone) {
   EXPECT_TRUE(fs::is_fifo(path_));
   fs::remove(path_);
 
-  // A file where a folder should be.
-  fs::remove(folder_);
+  // A file where a folder should be: the failure says why.
+  fs::remove_all(folder_);
   std::ofstream(folder_.string()) << "x";
-  save(edited());
+  FileStore store(path_);
+  save_settings(edited(), store);
+  EXPECT_NE(store.failure().find("Not a directory"), std::string::npos) << store.failure();
   EXPECT_TRUE(fs::is_regular_file(folder_));
   EXPECT_TRUE(same(load(), Settings{}));
 
@@ -249,7 +256,7 @@ TEST_F(FileStoreTest, FullDiskLeavesTheOldRecordAndNoTemporaryFile) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(read_file(), before);
-  EXPECT_EQ(folder_entries(), std::set<std::string>{"Roamlets.conf"});
+  EXPECT_EQ(folder_entries(), kRecordAndLock);
 }
 
 TEST_F(FileStoreTest, CrashDuringSaveLeavesTheOldRecordAndLaterSavesWork) {
@@ -264,8 +271,54 @@ TEST_F(FileStoreTest, CrashDuringSaveLeavesTheOldRecordAndLaterSavesWork) {
   EXPECT_EQ(read_file(), before);
   EXPECT_TRUE(same(load(), old));
 
+  // The next save removes what the dead one left, but not a temporary file
+  // that a live writer still holds.
+  const std::string held = (folder_ / ".Roamlets.conf.Held42").string();
+  const int held_fd = ::open(held.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(::flock(held_fd, LOCK_EX), 0);
   save(edited());
   EXPECT_TRUE(same(load(), edited()));
+  std::set<std::string> expected = kRecordAndLock;
+  expected.insert(".Roamlets.conf.Held42");
+  EXPECT_EQ(folder_entries(), expected);
+  ::close(held_fd);
+}
+
+TEST_F(FileStoreTest, SavesWaitForTheRecordsLockAndPassItOn) {
+  save(Settings{});
+  FileStore holder(path_);
+  ASSERT_TRUE(holder.lock());
+  FileStore impatient(path_, 0);
+  save_settings(edited(), impatient);
+  EXPECT_NE(impatient.failure().find("lock"), std::string::npos) << impatient.failure();
+
+  // What the holder loads, changes and saves is one step.
+  Settings settings;
+  load_settings(settings, holder);
+  settings.DENSITY = 77;
+  save_settings(settings, holder);
+  EXPECT_TRUE(holder.failure().empty()) << holder.failure();
+  EXPECT_EQ(load().DENSITY, 77);
+  holder.unlock();
+
+  save_settings(edited(), impatient);
+  EXPECT_TRUE(impatient.failure().empty()) << impatient.failure();
+  EXPECT_TRUE(same(load(), edited()));
+}
+
+TEST_F(FileStoreTest, SaveThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
+  const fs::path dotfiles = root_ / "dotfiles";
+  fs::create_directories(dotfiles);
+  std::ofstream(dotfiles / "roamlets.conf") << "DENSITY=9\n";
+  fs::permissions(dotfiles / "roamlets.conf", fs::perms(0640));
+  fs::create_directories(folder_);
+  fs::create_symlink("../../../dotfiles/roamlets.conf", path_);
+
+  save(edited());
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_TRUE(same(load(), edited()));
+  EXPECT_EQ(fs::status(dotfiles / "roamlets.conf").permissions(), fs::perms(0640));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
 }
 
 class DefaultPathTest : public testing::Test {

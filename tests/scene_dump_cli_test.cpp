@@ -36,6 +36,14 @@ TEST(SceneDumpCli, BadArgumentsGetUsageAndStatusTwo) {
   }
 }
 
+TEST(SceneDumpCli, MessagesQuoteOnlyPartOfAHugeArgument) {
+  const CommandResult r = run_dump("--roamlets " + std::string(100000, '7'));
+  EXPECT_EQ(r.status, 2);
+  const std::string first_line = r.out.substr(0, r.out.find('\n'));
+  EXPECT_LT(first_line.size(), 200u) << first_line.substr(0, 200);
+  EXPECT_NE(first_line.find("(100000 bytes)"), std::string::npos) << first_line.substr(0, 200);
+}
+
 TEST(SceneDumpCli, HelpIsNotAnError) {
   const CommandResult r = run_dump("--help");
   EXPECT_EQ(r.status, 0);

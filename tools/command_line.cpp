@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/quoted.h"
+
 namespace roamlets {
 
 Parsed parse_command_line(int argc, char** argv, const ToolOption& tool_option, Settings& settings,
@@ -10,18 +12,18 @@ Parsed parse_command_line(int argc, char** argv, const ToolOption& tool_option, 
     const std::string_view name = argv[i];
     if (name == "--help" || name == "-h") return Parsed::Help;
     if (i + 1 >= argc) {
-      error = "missing value after " + std::string(name);
+      error = "missing value after " + quoted(name);
       return Parsed::Bad;
     }
     const std::string_view value = argv[++i];
     OptionResult result = tool_option(name, value);
     if (result == OptionResult::NotOne) result = apply_setting_option(name, value, settings);
     if (result == OptionResult::NotOne) {
-      error = "unknown option " + std::string(name);
+      error = "unknown option " + quoted(name);
       return Parsed::Bad;
     }
     if (result == OptionResult::BadValue) {
-      error = "bad value for " + std::string(name) + ": '" + std::string(value) + "'";
+      error = "bad value for " + quoted(name) + ": " + quoted(value);
       return Parsed::Bad;
     }
   }

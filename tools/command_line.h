@@ -20,7 +20,7 @@ using ToolOption = std::function<OptionResult(std::string_view name, std::string
 
 // Offers each pair to `tool_option`, then to the setting options, which
 // change `settings`. Stops at --help or -h, or at the first bad argument,
-// which it describes in `error`.
+// which it describes in `error`, quoting at most a bounded part of it.
 Parsed parse_command_line(int argc, char** argv, const ToolOption& tool_option, Settings& settings,
                           std::string& error);
 

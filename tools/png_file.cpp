@@ -1,11 +1,8 @@
 #include "tools/png_file.h"
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace roamlets {
@@ -18,16 +15,15 @@ std::vector<std::uint8_t> drop_alpha(const std::vector<std::uint8_t>& rgba) {
   return rgb;
 }
 
-// Temporary files are created readable by the owner only; the picture gets
-// the permissions of any new file.
-void give_default_permissions(int fd) {
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-}
+}  // namespace
 
-bool encode(std::FILE* file, int width, int height, const std::vector<std::uint8_t>& rgba,
-            std::string* error) {
+bool encode_png(std::FILE* file, int width, int height, const std::vector<std::uint8_t>& rgba,
+                std::string* error) {
+  if (width < 1 || height < 1 ||
+      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u) {
+    *error = "the frame's size does not match its pixels";
+    return false;
+  }
   const std::vector<std::uint8_t> rgb = drop_alpha(rgba);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
@@ -40,47 +36,11 @@ bool encode(std::FILE* file, int width, int height, const std::vector<std::uint8
     if (errno != 0) *error += std::string(" (") + std::strerror(errno) + ")";
     return false;
   }
+  if (std::fflush(file) != 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
   return true;
-}
-
-}  // namespace
-
-bool write_png(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba,
-               std::string* error) {
-  if (width < 1 || height < 1 ||
-      rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u) {
-    *error = "the frame's size does not match its pixels";
-    return false;
-  }
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    *error = std::strerror(errno);
-    return false;
-  }
-  give_default_permissions(fd);
-  std::FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    *error = std::strerror(errno);
-    close(fd);
-    unlink(temp.c_str());
-    return false;
-  }
-  bool ok = encode(file, width, height, rgba, error);
-  if (ok && std::fflush(file) != 0) {
-    *error = std::strerror(errno);
-    ok = false;
-  }
-  if (std::fclose(file) != 0 && ok) {
-    *error = std::strerror(errno);
-    ok = false;
-  }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-    *error = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) unlink(temp.c_str());
-  return ok;
 }
 
 }  // namespace roamlets

@@ -1,17 +1,17 @@
-// Writing a rendered frame as a PNG file.
+// Encoding a rendered frame as a PNG.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace roamlets {
 
-// Writes `rgba` (width x height pixels, top row first) as an opaque 8-bit RGB
-// PNG. The file appears whole or not at all: the picture goes to a temporary
-// file beside `path`, which replaces `path` only once it is complete. On
-// failure returns false with the reason in `error` and leaves nothing behind.
-bool write_png(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba,
-               std::string* error);
+// Writes `rgba` (width x height pixels, top row first) to `file` as an opaque
+// 8-bit RGB PNG and flushes it. On failure returns false with the reason in
+// `error`.
+bool encode_png(std::FILE* file, int width, int height, const std::vector<std::uint8_t>& rgba,
+                std::string* error);
 
 }  // namespace roamlets

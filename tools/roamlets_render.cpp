@@ -8,10 +8,13 @@
 // the scene is seeded and warmed up, then the window size arrives. The first
 // frame shows the scene after T ticks; with --frames N each further frame
 // follows one more tick, as the saver's tick and frame timers interleave.
+// Out of memory ends the run with a message and status 1; so does a signal
+// that stops it, which first removes the picture it was writing.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +27,9 @@
 #include "settings/user_store.h"
 #include "tools/cli_numbers.h"
 #include "tools/command_line.h"
-#include "tools/png_file.h"
+#include "tools/picture_output.h"
+#include "tools/progress_line.h"
+#include "tools/quoted.h"
 
 namespace roamlets {
 namespace {
@@ -35,7 +40,8 @@ constexpr std::uint32_t kMaxFrames = 100'000;
 constexpr const char* kUsage =
     "usage: roamlets-render --out FILE.png [--size WxH] [--seed S] [--ticks T] [--frames N]\n"
     "                       [setting options]\n"
-    "  --out FILE.png   where the picture goes; with --frames N > 1, FILE-0001.png and on\n"
+    "  --out FILE.png   where the picture goes; with --frames N > 1, FILE-0001.png and on;\n"
+    "                   - (standard output), a device or a FIFO gets every frame in turn\n"
     "  --size WxH       picture size in pixels (default 1280x720, at most 8192 a side)\n"
     "  --seed S         generator seed, a 32-bit value (default: the current time)\n"
     "  --ticks T        ticks before the first frame (default 0, at most 1000000)\n"
@@ -123,19 +129,28 @@ int render(const Options& options) {
   const std::uint32_t seed = options.seed.value_or(calendar_seed());
   scene_init(scene, settings, seed);
   scene_resize(scene, options.width, options.height);
-  for (std::uint32_t t = 0; t < options.ticks; ++t) scene_tick(scene, settings);
+  ProgressLine progress(stderr, "roamlets-render");
+  for (std::uint32_t t = 0; t < options.ticks; ++t) {
+    if (t % 64 == 0) progress.show("tick", t, options.ticks);
+    scene_tick(scene, settings);
+  }
 
+  // A stream takes every frame in turn; files are numbered.
+  const bool numbered = options.frames > 1 && !is_stream_output(options.out);
   for (std::uint32_t frame = 1; frame <= options.frames; ++frame) {
+    if (options.frames > 1) progress.show("frame", frame, options.frames);
     if (frame > 1) scene_tick(scene, settings);
     scene_render(scene, settings);
-    const std::string path =
-        options.frames == 1 ? options.out : numbered_path(options.out, frame, options.frames);
-    if (!write_png(path, options.width, options.height, surface->read_rgba_top_down(), &error)) {
-      std::fprintf(stderr, "roamlets-render: cannot write %s: %s\n", path.c_str(), error.c_str());
+    const std::string path = numbered ? numbered_path(options.out, frame, options.frames) : options.out;
+    if (!write_picture(path, options.width, options.height, surface->read_rgba_top_down(), &error)) {
+      progress.clear();
+      std::fprintf(stderr, "roamlets-render: cannot write %s: %s\n", quoted(path).c_str(), error.c_str());
       return 1;
     }
-    std::printf("%s\n", path.c_str());
+    // Standard output holds the pictures themselves.
+    if (options.out != "-") std::printf("%s\n", path.c_str());
   }
+  progress.clear();
   std::fprintf(stderr, "roamlets-render: %u frame%s of %dx%d, seed %u, ticks %u to %u\n", options.frames,
                options.frames == 1 ? "" : "s", options.width, options.height, seed, options.ticks,
                options.ticks + options.frames - 1);
@@ -143,12 +158,18 @@ int render(const Options& options) {
 }
 
 int run(int argc, char** argv) {
+  remove_temporary_picture_on_signals();
   Options options;
   load_settings(options.settings, *make_user_settings_store());
   std::string error;
   const Parsed parsed = parse_args(argc, argv, options, error);
   if (const auto status = help_or_usage_error(parsed, "roamlets-render", kUsage, error)) return *status;
-  return render(options);
+  try {
+    return render(options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "roamlets-render: out of memory for a %dx%d picture\n", options.width, options.height);
+    return 1;
+  }
 }
 
 }  // namespace

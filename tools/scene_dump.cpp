@@ -5,10 +5,12 @@
 //
 // As in a saver run, the star field is built first, from the generator's
 // initial state, then the scene is seeded and initialised, then it ticks.
+// Out of memory ends the run with a message and status 1.
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -166,11 +168,7 @@ std::string scene_json(const SceneState& scene, std::uint32_t star_count) {
   return j.text() + '\n';
 }
 
-int run(int argc, char** argv) {
-  Options options;
-  std::string error;
-  const Parsed parsed = parse_args(argc, argv, options, error);
-  if (const auto status = help_or_usage_error(parsed, "scene-dump", kUsage, error)) return *status;
+int dump(const Options& options) {
   SceneState scene;
   CountingSink sink;
   build_starfield(star_step(options.settings.DENSITY), scene.lcg, sink);
@@ -185,6 +183,19 @@ int run(int argc, char** argv) {
   const std::string json = scene_json(scene, sink.count);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int run(int argc, char** argv) {
+  Options options;
+  std::string error;
+  const Parsed parsed = parse_args(argc, argv, options, error);
+  if (const auto status = help_or_usage_error(parsed, "scene-dump", kUsage, error)) return *status;
+  try {
+    return dump(options);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "scene-dump: out of memory\n");
+    return 1;
+  }
 }
 
 }  // namespace

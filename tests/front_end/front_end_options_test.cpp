@@ -135,6 +135,15 @@ TEST(FrontEndOptions, HelpAndBadCommandLines) {
   }
   // A value may look like an option.
   EXPECT_EQ(parse({"--display", "--root"}).options.display, "--root");
+
+  // A huge argument is quoted in part, its control bytes made harmless.
+  const std::string huge = "\x1b[2J" + std::string(100000, '7');
+  for (const Parsed& bad : {parse({"--roamlets", huge.c_str()}), parse({huge.c_str()}), parse({}, huge.c_str())}) {
+    EXPECT_EQ(bad.result, FrontEndParse::Bad);
+    EXPECT_LT(bad.error.size(), 200u) << bad.error.substr(0, 200);
+    EXPECT_NE(bad.error.find("'?[2J777"), std::string::npos) << bad.error.substr(0, 200);
+    EXPECT_NE(bad.error.find("(100004 bytes)"), std::string::npos) << bad.error.substr(0, 200);
+  }
 }
 
 TEST(FrontEndOptions, SaveTakesOnlyWhatTheConfigurationDialogTakes) {
@@ -142,6 +151,8 @@ TEST(FrontEndOptions, SaveTakesOnlyWhatTheConfigurationDialogTakes) {
                                  "--mode", "snapshot", "--line-width", "-3", "--star-size", "0", "--fog", "7"});
   EXPECT_EQ(accepted.result, FrontEndParse::Run) << accepted.error;
   EXPECT_TRUE(accepted.options.save_settings);
+  // A save needs no window, so the daemon's variable does not matter.
+  EXPECT_EQ(parse({"--save-settings"}, "not-a-window").result, FrontEndParse::Run);
 
   for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
            {"--roamlets", "0"}, {"--roamlets", "501"}, {"--chasers", "-1"}, {"--density", "30001"},

@@ -1,6 +1,7 @@
 """The settings: the stored ones drive a run, the setting options override
 them for that run only and never touch the store, and --save-settings writes
-the store (with no display) within the configuration dialog's ranges."""
+the store (with no display) within the configuration dialog's ranges, one
+save after the other when several race, or says why it could not."""
 
 import colorsys
 import collections
@@ -8,7 +9,7 @@ import os
 
 from harness import pictures
 
-from session import CLOSE_S, SETTINGS_DEFAULTS as DEFAULTS, RoamletsCases, lit
+from session import CLOSE_S, END_S, SETTINGS_DEFAULTS as DEFAULTS, RoamletsCases, lit
 
 SPARSE = {"NUM_ROAMLETS": 1, "NUM_CHASERS": 1, "DENSITY": 30000}
 # A time long past, so that a rewrite of the store shows in its mtime.
@@ -73,8 +74,9 @@ class SettingsCases(RoamletsCases):
             with self.subTest(name):
                 if before:
                     self.write_settings(before)
+                # A save needs no window: the daemon's variable is not looked at.
                 code, out, err = self.run_program("--save-settings", "--roamlets", "42", "--mode", "rotate",
-                                                  env=self.env(DISPLAY=None))
+                                                  env=self.env(DISPLAY=None, XSCREENSAVER_WINDOW="nonsense"))
                 self.assertEqual(code, 0, err)
                 self.assertIn(self.settings_path(), out)
                 self.assertEqual(self.stored_settings(), dict(before or DEFAULTS, NUM_ROAMLETS=42, VIEW_MODE=1))
@@ -95,3 +97,26 @@ class SettingsCases(RoamletsCases):
         code, _, err = self.run_program("--save-settings", "--roamlets", "0", env=self.env(DISPLAY=None))
         self.assertEqual(code, 2, err)
         self.assertEqual(self.config_files(), [], "a refused save wrote a file")
+
+    def test_racing_saves_each_keep_their_change(self):
+        for round_number in range(20):
+            with self.subTest(round=round_number):
+                self.write_settings(DEFAULTS)
+                env = self.env(DISPLAY=None)
+                racing = [self.start("--save-settings", "--chasers", "60", env=env),
+                          self.start("--save-settings", "--roamlets", "70", env=env)]
+                for program in racing:
+                    _, err = program.communicate(timeout=END_S)
+                    self.assertEqual(program.returncode, 0, err)
+                self.assertEqual(self.stored_settings(), dict(DEFAULTS, NUM_CHASERS=60, NUM_ROAMLETS=70))
+
+    def test_a_failed_save_says_why(self):
+        # A file where the settings folder should be.
+        os.makedirs(os.path.join(self.config_home, "Vantorix"))
+        with open(os.path.join(self.config_home, "Vantorix", "ScreenSavers"), "w") as blocker:
+            blocker.write("x")
+        code, out, err = self.run_program("--save-settings", "--roamlets", "42", env=self.env(DISPLAY=None))
+        self.assertEqual(code, 1, err)
+        self.assertEqual(out, "")
+        self.assertIn("could not save the settings", err)
+        self.assertIn("Not a directory", err)
