@@ -18,7 +18,8 @@
 #   scripts/deps.sh stress   - what scripts/stress-e2e.sh needs: the native and
 #                              saver groups and the load generator (stress-ng)
 #   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
-#                              compiler, the 32-bit Linux compiler and
+#                              compiler, 32-bit Wine (adds the i386
+#                              architecture), the 32-bit Linux compiler and
 #                              qemu-i386 for the x87 preset, clang with its libFuzzer and
 #                              sanitizer runtimes for the fuzz targets, and the
 #                              load generator
@@ -34,6 +35,11 @@ fuzz=(clang libclang-rt-14-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
          g++-multilib qemu-user-static python3-pefile)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
+# 32-bit Wine and the i386 Mesa and X client libraries it loads (without
+# libxcomposite1 it draws a child window's OpenGL where no picture sees it).
+wine32=(wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386 libxcomposite1:i386
+        libxfixes3:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxinerama1:i386
+        libxrender1:i386 libxext6:i386)
 saver=(cmake ninja-build g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 "${wine[@]}")
 
 case "${1:-all}" in
@@ -42,7 +48,7 @@ case "${1:-all}" in
   soak) wanted=("${native[@]}" "${saver[@]}" valgrind libxdamage1) ;;
   perf) wanted=("${native[@]}" "${saver[@]}" xscreensaver-gl mesa-utils valgrind) ;;
   stress) wanted=("${native[@]}" "${saver[@]}" stress-ng) ;;
-  all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}" stress-ng) ;;
+  all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}" "${wine32[@]}" stress-ng) ;;
   *) echo "usage: $0 [native|saver|soak|perf|stress|all]" >&2; exit 2 ;;
 esac
 
@@ -55,5 +61,8 @@ done
 echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
