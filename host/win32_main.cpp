@@ -8,6 +8,8 @@
 #include "host/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // ExitProcess never returns, so `platform` lives until the process is gone,
+  // as the fault guard that uses it needs.
   roamlets::host::Win32Platform platform(roamlets::host::saver_window_callback);
   ExitProcess(static_cast<UINT>(roamlets::host::saver_entry(platform)));
 }
