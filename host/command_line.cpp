@@ -113,7 +113,10 @@ int saver_main(Host& host, Instance instance, const char* tail) {
   HostState& s = host.state;
   s.instance = instance;
   s.on_win9x = host.platform.version_is_win9x() ? 1 : 0;
-  host.platform.install_fault_guard([&host] { set_saver_running(host, false); });
+  // The guard outlives this call (it stays in force until the process has
+  // ended): it keeps a copy of `host`, whose record and platform last as long,
+  // not a reference to the caller's Host.
+  host.platform.install_fault_guard([host]() mutable { set_saver_running(host, false); });
   return run_mode(host, scan_command_tail(tail, s.on_win9x == 1));
 }
 

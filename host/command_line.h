@@ -36,7 +36,8 @@ RunMode scan_command_tail(const char* tail, bool on_win9x);
 
 // The dispatch: records the instance and the platform family in the host's
 // record, installs the fault guard and runs the mode the tail names. Returns
-// the process's exit code.
+// the process's exit code. The guard uses the host's record and platform until
+// the process ends, so both must live that long; `host` itself need not.
 int saver_main(Host& host, Instance instance, const char* tail);
 
 }  // namespace roamlets::host

@@ -37,14 +37,17 @@ class InputPlatform {
 class Platform : public InputPlatform {
  public:
 
-  // Process (GetVersionExA, CharNextA, SetUnhandledExceptionFilter).
+  // Process (GetVersionExA, CharNextA, SetUnhandledExceptionFilter,
+  // std::set_terminate).
   // True when the version call succeeds and names the Windows 95/98/Me family.
   virtual bool version_is_win9x() = 0;
   // One character on from `text`, double-byte aware.
   virtual const char* next_char(const char* text) = 0;
   // Hands faults that escape the program to the system's last-chance filter;
   // when that filter elects to handle one, calls `on_handled` and ends the
-  // process.
+  // process. A C++ exception that nothing catches calls `on_handled` as well
+  // and ends the process with status 3. The guard stays in force until the
+  // process is gone: `on_handled` may use only what lives that long.
   virtual void install_fault_guard(std::function<void()> on_handled) = 0;
 
   // Messages (SendMessageA, PeekMessageA, PostQuitMessage,
@@ -54,7 +57,8 @@ class Platform : public InputPlatform {
   // Removes at most one waiting WM_TIMER message of `window`, without yielding.
   virtual void remove_one_timer_message(Window window) = 0;
   virtual void post_quit_message(int code) = 0;
-  // Runs the message loop until WM_QUIT; the result is that message's wParam.
+  // Runs the message loop until WM_QUIT; the result is that message's wParam,
+  // or -1 when the loop fails before it.
   virtual int message_loop() = 0;
   virtual void yield_processor() = 0;
 

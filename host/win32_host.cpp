@@ -1,5 +1,7 @@
 #include "host/win32_host.h"
 
+#include <type_traits>
+
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
@@ -9,7 +11,10 @@
 namespace roamlets::host {
 namespace {
 
+// Static, and with nothing to destroy: the fault guard uses it until the
+// process is gone, after saver_entry has returned.
 HostState g_state;
+static_assert(std::is_trivially_destructible_v<HostState>);
 Host* g_host = nullptr;
 SaverProcedure* g_next = nullptr;
 

@@ -10,6 +10,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   roamlets::use_double_precision_arithmetic();
+  // ExitProcess never returns, so `platform` lives until the process is gone,
+  // as the fault guard that uses it needs.
   roamlets::host::Win32Platform platform(roamlets::host::saver_window_callback);
   ExitProcess(static_cast<UINT>(roamlets::host::saver_entry(platform)));
 }

@@ -1,5 +1,6 @@
 #include "host/win32_platform.h"
 
+#include <exception>
 #include <utility>
 
 #include "host/messages.h"
@@ -24,9 +25,18 @@ static_assert(kPowerCriticalResume == PWR_CRITICALRESUME && kScNextWindow == SC_
 
 namespace {
 
+// The status of a process that a C++ exception nothing caught has ended: the
+// one abort() gives, which is how such a process ended before the guard.
+constexpr UINT kUncaughtExceptionStatus = 3;
+
 // The fault guard's state: the callback for a handled fault and the filter
-// that was in place before ours.
-std::function<void()> g_on_fault_handled;
+// that was in place before ours. The callback is made once and never
+// destroyed: the guard stays in force until the process is gone, through the
+// destruction of static objects during its exit.
+std::function<void()>& on_fault_handled() {
+  static auto* const callback = new std::function<void()>;
+  return *callback;
+}
 LPTOP_LEVEL_EXCEPTION_FILTER g_previous_filter = nullptr;
 
 LONG WINAPI fault_filter(EXCEPTION_POINTERS* exception) {
@@ -34,8 +44,15 @@ LONG WINAPI fault_filter(EXCEPTION_POINTERS* exception) {
   // itself: put the previous one back first, so that it does not call us again.
   SetUnhandledExceptionFilter(g_previous_filter);
   const LONG verdict = UnhandledExceptionFilter(exception);
-  if (verdict == EXCEPTION_EXECUTE_HANDLER && g_on_fault_handled) g_on_fault_handled();
+  if (verdict == EXCEPTION_EXECUTE_HANDLER && on_fault_handled()) on_fault_handled()();
   return verdict;
+}
+
+// std::terminate's handler: a C++ exception that nothing caught (or one thrown
+// where none may be) ends the process like a handled fault, not in abort().
+[[noreturn]] void end_on_uncaught_exception() {
+  if (on_fault_handled()) on_fault_handled()();
+  ExitProcess(kUncaughtExceptionStatus);
 }
 
 template <typename Function>
@@ -54,8 +71,9 @@ bool Win32Platform::version_is_win9x() {
 const char* Win32Platform::next_char(const char* text) { return CharNextA(text); }
 
 void Win32Platform::install_fault_guard(std::function<void()> on_handled) {
-  g_on_fault_handled = std::move(on_handled);
+  on_fault_handled() = std::move(on_handled);
   g_previous_filter = SetUnhandledExceptionFilter(fault_filter);
+  std::set_terminate(end_on_uncaught_exception);
 }
 
 LResult Win32Platform::default_window_proc(const Message& message) {
@@ -79,13 +97,16 @@ void Win32Platform::post_quit_message(int code) { PostQuitMessage(code); }
 
 int Win32Platform::message_loop() {
   MSG message{};
-  // GetMessageA answers -1 on an error; that ends the loop too rather than
-  // spinning on it.
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  BOOL got = FALSE;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return static_cast<int>(message.wParam);
+  // 0: WM_QUIT, which carries the run's code. -1: the loop failed, and the
+  // message holds whatever came before; that ends the run too (rather than
+  // spinning on the error) with -1, the code of every run this program could
+  // not carry out (a rejected command line, a preview parent that is gone).
+  return got == 0 ? static_cast<int>(message.wParam) : -1;
 }
 
 void Win32Platform::yield_processor() { Sleep(0); }

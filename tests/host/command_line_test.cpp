@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "tests/host/fake_platform.h"
@@ -138,14 +139,20 @@ TEST(SaverMain, RecordsInstanceAndFamilyAndGuardsBeforeTheModeRuns) {
       seen = h.state;
       guarded = static_cast<bool>(h.fake.fault_guard);
     };
-    saver_main(h.host, 1000, "/s");
+    std::optional<Host> run{h.host};
+    saver_main(*run, 1000, "/s");
     EXPECT_EQ(seen.instance, 1000u);
     EXPECT_EQ(seen.on_win9x, win9x ? 1u : 0u);
     ASSERT_TRUE(guarded);
-    // A fault the last-chance filter handles clears the running state on win9x.
+    // The Host the run was given goes once it returns (its storage now holds
+    // another host's), and the guard stays: a fault the last-chance filter
+    // handles, during the process's end, still clears the running state on win9x.
+    FakeHost other;
+    run.emplace(other.host);
     h.fake.log.clear();
     h.fake.fault_guard();
     EXPECT_EQ(h.fake.actions(), win9x ? Log{"saver_running 0"} : Log{}) << "win9x: " << win9x;
+    EXPECT_EQ(other.fake.log, Log{});
   }
 }
 

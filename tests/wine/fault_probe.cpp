@@ -1,9 +1,12 @@
-// A test build of Roamlets.scr whose full-screen run faults: when its message
-// loop takes the message kFaultMessage (which the test posts once it has seen
-// the run start), it writes through a null pointer, outside any window
-// procedure. Everything else is the real program, so the fault meets the
-// program's own fault guard.
+// A test build of Roamlets.scr whose full-screen run fails on request: when
+// its message loop takes the message kFaultMessage (which the test posts once
+// it has seen the run start), it writes through a null pointer; on
+// kThrowMessage it throws std::bad_alloc, which nothing catches. Both happen
+// outside any window procedure. Everything else is the real program, so the
+// failure meets the program's own fault guard.
 #include <windows.h>
+
+#include <new>
 
 #include "host/win32_host.h"
 #include "host/win32_platform.h"
@@ -11,6 +14,7 @@
 namespace {
 
 constexpr UINT kFaultMessage = WM_APP + 0x7F;
+constexpr UINT kThrowMessage = WM_APP + 0x7E;
 
 class FaultingPlatform final : public roamlets::host::Win32Platform {
  public:
@@ -25,6 +29,7 @@ class FaultingPlatform final : public roamlets::host::Win32Platform {
         int* volatile target = nullptr;
         *target = 1;
       }
+      if (message.message == kThrowMessage) throw std::bad_alloc();
     }
     return static_cast<int>(message.wParam);
   }

@@ -32,13 +32,15 @@ ES_LEFT, ES_RIGHT, ES_AUTOHSCROLL, ES_NUMBER = 0x0, 0x2, 0x80, 0x2000
 SS_LEFT, SS_CENTER, SS_RIGHT, SS_NOTIFY = 0x0, 0x1, 0x2, 0x100
 UDS_SETBUDDYINT, UDS_ALIGNRIGHT, UDS_AUTOBUDDY, UDS_ARROWKEYS, UDS_NOTHOUSANDS = 0x2, 0x4, 0x10, 0x20, 0x80
 UDM_GETRANGE, UDM_GETPOS = 0x0466, 0x0468
+WM_NEXTDLGCTL = 0x0028
 
 UNNAMED = 0xFFFF  # id -1 as a control reports it
 UPDOWN = "msctls_updown32"
 COUNT_EDIT = WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL | ES_RIGHT
 PLAIN_EDIT = WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL | ES_LEFT
 SPIN = UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS
-PUSH = BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP
+PUSH = BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP
+DEFAULT_PUSH = BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP
 DIALOG_STYLE = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU
 FONT = (8, "MS Sans Serif")
 
@@ -48,7 +50,7 @@ FONT = (8, "MS Sans Serif")
 CONFIGURE = {
     "caption": "Roamlet OpenGL Screen Saver", "style": DIALOG_STYLE | WS_VISIBLE, "at": (28, 25), "size": (182, 156),
     "controls": [
-        (1, "Button", "OK", PUSH, (124, 135, 50, 14)),
+        (1, "Button", "OK", DEFAULT_PUSH, (124, 135, 50, 14)),
         (UNNAMED, "Button", "View", BS_GROUPBOX, (10, 5, 161, 26)),
         (1012, "Button", "Chase", BS_AUTORADIOBUTTON, (23, 16, 41, 8)),
         (1013, "Button", "Rotate", BS_AUTORADIOBUTTON, (71, 16, 41, 8)),
@@ -190,8 +192,17 @@ class DialogCases(SaverCases):
         seen["FOG_ENABLE"] = self.driver.dialog_checked(dialog, FOG)
         return seen
 
-    def assert_ok_stores(self, program, dialog, expected):
-        self.assertEqual(self.driver.click(dialog, IDOK), "OK")
+    def assert_ok_stores(self, program, dialog, expected, enter_in=None):
+        """OK (or Enter typed in the field `enter_in`) ends the run with 1 and stores `expected`."""
+        if enter_in is None:
+            self.assertEqual(self.driver.click(dialog, IDOK), "OK")
+        else:
+            self.assertTrue(self.driver.activate(dialog), "the dialog could not be brought to the front")
+            # WM_NEXTDLGCTL with lParam 1 moves the focus to that control: Enter
+            # then means the default button, not one that has the focus.
+            self.driver.post(dialog, WM_NEXTDLGCTL, self.item(dialog, enter_in)["hwnd"], 1)
+            self.responsive(dialog)
+            self.display.press_key("Return")
         self.assert_ends_with(program, 1)
         self.assertEqual(self.stored_settings(), expected)
 
@@ -290,7 +301,7 @@ class ConfigurationDialogCases(DialogCases):
         self.responsive(hwnd)
         self.assert_ok_stores(program, hwnd, dict(SETTINGS_DEFAULTS, NUM_ROAMLETS=60, NUM_CHASERS=12, DENSITY=30000))
 
-    def test_ok_stores_all_eight_values(self):
+    def test_enter_means_ok_and_stores_all_eight_values(self):
         program, dialog = self.open_configuration({"STAR_SMOOTH": 1})
         hwnd = dialog["hwnd"]
         self.press(hwnd, 1014)
@@ -301,9 +312,10 @@ class ConfigurationDialogCases(DialogCases):
         self.assertEqual(self.type_into(hwnd, FIELDS["LINE_WIDTH"], "0"), "0")
         self.assertEqual(self.type_into(hwnd, FIELDS["STAR_SIZE"], "100000"), "100000")
         self.type_into(hwnd, FIELDS["NUM_ROAMLETS"], "499")
+        # Confirmed with Enter: OK is the dialog's one default button.
         self.assert_ok_stores(program, hwnd, {"VIEW_MODE": 2, "NUM_ROAMLETS": 499, "NUM_CHASERS": 25, "DENSITY": 200,
                                               "LINE_WIDTH": 0, "STAR_SIZE": 100000, "STAR_SMOOTH": 1,
-                                              "FOG_ENABLE": 0})
+                                              "FOG_ENABLE": 0}, enter_in=FIELDS["NUM_ROAMLETS"])
 
     def test_cancel_esc_and_the_close_box_store_nothing(self):
         planted = {"VIEW_MODE": 1, "NUM_ROAMLETS": 42}
