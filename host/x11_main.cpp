@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -89,11 +90,8 @@ class Run {
     while (!done_) {
       // Checked on every pass: a loop kept busy by slow frames never waits.
       if (signals_.received() != 0) break;
-      while (!done_ && XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        handle(event);
-      }
+      XEvent event;
+      while (!done_ && next_event(event)) handle(event);
       if (done_) break;
       const std::int64_t now = now_ms();
       if (const std::optional<Timer> due = timers_.take_due(now)) {
@@ -109,9 +107,64 @@ class Run {
   }
 
  private:
+  // A frame can take seconds in software OpenGL. One drawn while the run is
+  // to end is given up between its pieces and never shown, so the end comes
+  // at once.
   void draw() {
-    scene_render(scene_, settings_);
-    surface_.swap();
+    if (scene_render(scene_, settings_, [this] { return end_waiting(); })) surface_.swap();
+  }
+
+  // The next event: one read ahead while a frame was drawn, or one from the
+  // X library's queue.
+  bool next_event(XEvent& event) {
+    if (!read_ahead_.empty()) {
+      event = read_ahead_.front();
+      read_ahead_.pop_front();
+      return true;
+    }
+    if (XPending(display_) == 0) return false;
+    XNextEvent(display_, &event);
+    return true;
+  }
+
+  // Whether a signal has arrived or an event waiting from the X server ends
+  // the run. Reads what the server has sent without waiting for more, and
+  // keeps it, in order, for the loop.
+  bool end_waiting() {
+    if (signals_.received() != 0) return true;
+    while (XEventsQueued(display_, QueuedAfterReading) > 0) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      read_ahead_.push_back(event);
+    }
+    for (const XEvent& event : read_ahead_) {
+      if (ends_run(event)) return true;
+    }
+    return false;
+  }
+
+  // Whether handling the event would end the run; changes nothing.
+  bool ends_run(const XEvent& event) const {
+    if (event.xany.window != surface_.window()) return false;
+    switch (event.type) {
+      case DestroyNotify:
+        return true;
+      case ClientMessage:
+        return static_cast<Atom>(event.xclient.data.l[0]) == surface_.delete_atom();
+      case KeyPress:
+        if (options_.surface == Surface::OwnWindow) return is_close_key(event.xkey);
+        break;
+      default:
+        break;
+    }
+    if (options_.surface != Surface::FullScreen) return false;
+    const std::optional<Message> message = input_message(event, surface_.window());
+    return message && would_close(state_, *message, pointer_of(event).value_or(state_.cursor_origin));
+  }
+
+  static bool is_close_key(XKeyEvent key) {
+    const KeySym sym = XLookupKeysym(&key, 0);
+    return sym == XK_Escape || sym == XK_q;
   }
 
   // Sleeps until an event, a signal or the next timer.
@@ -137,11 +190,7 @@ class Run {
         if (static_cast<Atom>(event.xclient.data.l[0]) == surface_.delete_atom()) done_ = true;
         break;
       case KeyPress:
-        if (options_.surface == Surface::OwnWindow) {
-          XKeyEvent key = event.xkey;
-          const KeySym sym = XLookupKeysym(&key, 0);
-          if (sym == XK_Escape || sym == XK_q) done_ = true;
-        }
+        if (options_.surface == Surface::OwnWindow && is_close_key(event.xkey)) done_ = true;
         break;
       default:
         break;
@@ -178,6 +227,7 @@ class Run {
   SceneState& scene_;
   const Settings& settings_;
   TimerSchedule timers_;
+  std::deque<XEvent> read_ahead_;
   bool done_ = false;
 };
 
