@@ -12,6 +12,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,7 +82,7 @@ class Run {
 
   void loop() {
     scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
-    scene_resize(scene_, surface_.width(), surface_.height());
+    resize(surface_.width(), surface_.height());
     const std::int64_t start = now_ms();
     timers_.start(Timer::Frame, start, kTimerPeriodMs);
     timers_.start(Timer::Tick, start, kTimerPeriodMs);
@@ -107,6 +108,12 @@ class Run {
   }
 
  private:
+  // A window larger than the renderer draws (another program's, which can
+  // grow at any time) is drawn in its corner at the largest size.
+  void resize(int width, int height) {
+    scene_resize(scene_, std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
+  }
+
   // A frame can take seconds in software OpenGL. One drawn while the run is
   // to end is given up between its pieces and never shown, so the end comes
   // at once.
@@ -178,7 +185,7 @@ class Run {
     if (event.xany.window != surface_.window()) return;
     switch (event.type) {
       case ConfigureNotify:
-        scene_resize(scene_, event.xconfigure.width, event.xconfigure.height);
+        resize(event.xconfigure.width, event.xconfigure.height);
         break;
       case Expose:
         if (event.xexpose.count == 0) draw();
