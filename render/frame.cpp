@@ -15,19 +15,22 @@ constexpr GLfloat kRestDistance = 3.0f;
 
 // What the parts of a frame cost in software OpenGL (llvmpipe on two cores,
 // 1920 x 1080), in microseconds, fitted to render_bench: a star about 0.17
-// plus 1.4 ns a pixel of its square, a trail about 20 plus 1.2 a pixel of
-// width, up to the widest line Mesa draws. Only their ratio to kAskEvery
-// matters: a frame asks whether to go on each time it has drawn about that
-// much. Asking flushes OpenGL, up to a millisecond in software, so a light
-// frame (the defaults take 3 ms) never asks and the densest field of small
-// stars (60 ms) three times, while the heaviest frame (two seconds: stars 64
-// pixels wide and smoothed, the widest lines) asks after every piece of stars
-// and every 60 trails.
+// plus 1.4 ns a pixel of its square. A trail costs about 20 plus 1.4 ns a
+// pixel it covers, and that depends on how near the camera it passes: the
+// Chase camera rides on a trail, and a segment near it crosses the screen. So
+// a trail is counted at its worst, 48 segments each as long as the screen is
+// wide, up to the widest line Mesa draws: 130 per pixel of width.
+// Only the ratio to kAskEvery matters: a frame asks whether to go on each time
+// it has drawn about that much. Asking flushes OpenGL, up to a millisecond in
+// software, so a light frame (the defaults take 3 ms) never asks, the densest
+// field of small stars (60 ms) three times, and the heaviest frame (seconds:
+// stars 64 pixels wide and smoothed, the widest lines) after every piece of
+// stars and every trail.
 constexpr double kAskEvery = 20000.0;
 constexpr double kWidestLine = 255.0;
 
 double star_cost(float size) { return 0.17 + 0.0014 * static_cast<double>(size) * static_cast<double>(size); }
-double trail_cost(float width) { return 20.0 + 1.2 * std::min(static_cast<double>(width), kWidestLine); }
+double trail_cost(float width) { return 20.0 + 130.0 * std::min(static_cast<double>(width), kWidestLine); }
 
 }  // namespace
 
