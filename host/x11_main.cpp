@@ -18,17 +18,20 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "host/close_rules.h"
 #include "host/front_end_options.h"
 #include "host/host_state.h"
+#include "host/posix_headroom.h"
 #include "host/posix_signals.h"
 #include "host/process_records.h"
 #include "host/timer_schedule.h"
 #include "host/x11_input.h"
 #include "host/x11_surface.h"
 #include "render/frame.h"
+#include "render/gl.h"
 #include "render/scene_setup.h"
 #include "scene/scene_driver.h"
 #include "settings/config_dialog.h"
@@ -80,9 +83,16 @@ class Run {
         scene_(process_scene()),
         settings_(process_settings()) {}
 
-  void loop() {
+  // Runs until the run ends: 0, or 1 (with a message) when the renderer ran
+  // out of memory.
+  int loop() {
+    if (!address_space_free(renderer_needs())) {
+      std::fprintf(stderr, "roamlets: out of memory: not enough left for the renderer\n");
+      return 1;
+    }
     scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
     resize(surface_.width(), surface_.height());
+    if (renderer_out_of_memory()) return 1;
     const std::int64_t start = now_ms();
     timers_.start(Timer::Frame, start, kTimerPeriodMs);
     timers_.start(Timer::Tick, start, kTimerPeriodMs);
@@ -100,14 +110,39 @@ class Run {
           scene_tick(scene_, settings_);
         } else {
           draw();
+          if (renderer_out_of_memory()) return 1;
         }
         continue;
       }
       wait(timers_.wait(now).value_or(kTimerPeriodMs));
     }
+    return 0;
   }
 
  private:
+  // What the renderer may still take once its context is made, with room to
+  // spare, in bytes: the star field's lists (measured at 77 bytes a star), the
+  // window's buffers (colour, depth and the image sent to the server: 12
+  // bytes a pixel) and its working memory.
+  std::size_t renderer_needs() const {
+    constexpr std::size_t kPerStar = 128;
+    constexpr std::size_t kPerPixel = 16;
+    constexpr std::size_t kWorking = std::size_t{32} << 20;
+    const std::size_t stars = 337500u / static_cast<std::size_t>(std::max(settings_.DENSITY, 1)) + 1;
+    const auto side = [](int pixels) { return static_cast<std::size_t>(std::clamp(pixels, 1, kMaxWindowSide)); };
+    return kWorking + kPerStar * stars + kPerPixel * side(surface_.width()) * side(surface_.height());
+  }
+
+  // OpenGL reports memory it could not get as an error and draws without it:
+  // the star field, a frame's work, the window's buffers. Takes every error
+  // OpenGL holds.
+  static bool renderer_out_of_memory() {
+    bool out = false;
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) out = out || error == GL_OUT_OF_MEMORY;
+    if (out) std::fprintf(stderr, "roamlets: out of memory: the renderer could not get the memory it needs\n");
+    return out;
+  }
+
   // A window larger than the renderer draws (another program's, which can
   // grow at any time) is drawn in its corner at the largest size.
   void resize(int width, int height) {
@@ -276,8 +311,7 @@ int run(int argc, char** argv) {
 
   int status = 1;
   if (std::unique_ptr<GlSurface> surface = GlSurface::create(display, options, error)) {
-    Run(display, *surface, options, signals).loop();
-    status = 0;
+    status = Run(display, *surface, options, signals).loop();
   } else {
     std::fprintf(stderr, "roamlets: %s\n", error.c_str());
   }
@@ -288,4 +322,11 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace roamlets::host
 
-int main(int argc, char** argv) { return roamlets::host::run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return roamlets::host::run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("roamlets: out of memory\n", stderr);
+    return 1;
+  }
+}
