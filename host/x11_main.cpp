@@ -129,7 +129,9 @@ class Run {
     constexpr std::size_t kPerPixel = 16;
     constexpr std::size_t kWorking = std::size_t{32} << 20;
     const std::size_t stars = 337500u / static_cast<std::size_t>(std::max(settings_.DENSITY, 1)) + 1;
-    const auto side = [](int pixels) { return static_cast<std::size_t>(std::clamp(pixels, 1, kMaxWindowSide)); };
+    const auto side = [](int pixels) {
+      return static_cast<std::size_t>(std::clamp(pixels, 1, kMaxWindowSide));
+    };
     return kWorking + kPerStar * stars + kPerPixel * side(surface_.width()) * side(surface_.height());
   }
 
@@ -138,8 +140,10 @@ class Run {
   // OpenGL holds.
   static bool renderer_out_of_memory() {
     bool out = false;
-    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) out = out || error == GL_OUT_OF_MEMORY;
-    if (out) std::fprintf(stderr, "roamlets: out of memory: the renderer could not get the memory it needs\n");
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+      out = out || error == GL_OUT_OF_MEMORY;
+    if (out)
+      std::fprintf(stderr, "roamlets: out of memory: the renderer could not get the memory it needs\n");
     return out;
   }
 

@@ -394,9 +394,8 @@ TEST_F(FrameScene, AnAbandonedFrameStopsWhereItWasAbandonedAndRestoresTheMatrix)
   // The first question comes among the stars, the last among the trails.
   for (const int last : {1, questions}) {
     int asked = 0;
-    const auto feedback = capture_feedback([&] {
-      EXPECT_FALSE(scene_render(scene_, settings, [&] { return ++asked == last; }));
-    });
+    const auto feedback = capture_feedback(
+        [&] { EXPECT_FALSE(scene_render(scene_, settings, [&] { return ++asked == last; })); });
     EXPECT_EQ(asked, last);
     EXPECT_EQ(feedback.strips.empty(), last == 1) << "trails drawn after giving up at question " << last;
     GLint depth = 0;

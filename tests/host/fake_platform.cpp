@@ -46,7 +46,7 @@ Log FakePlatform::actions() const {
   static const std::set<std::string> queries = {
       "version",          "is_window",     "parent_of",  "foreground",   "find_window",
       "client_rect",      "screen",        "cursor_pos", "read_desktop", "tick_count",
-      "system_directory", "loaded_module", "find_entry",  "peek"};
+      "system_directory", "loaded_module", "find_entry", "peek"};
   Log result;
   std::copy_if(log.begin(), log.end(), std::back_inserter(result),
                [](const std::string& entry) { return queries.count(entry.substr(0, entry.find(' '))) == 0; });
