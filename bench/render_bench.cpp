@@ -15,6 +15,8 @@
 // frames from the same seed: a frame and its yardstick draw the same scenes.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -120,7 +122,7 @@ void floor_render(const SceneState& scene, const Settings& settings, std::vector
 // memory are in place; else the first case to meet them would pay for them.
 template <typename Draw>
 void time_frames(benchmark::State& state, const Settings& settings, Draw draw) {
-  const SceneState start = make_scene(settings);
+  SceneState start = make_scene(settings);
   SceneState scene = start;
   for (benchmark::IterationCount i = 0; i < state.max_iterations; ++i) {
     draw(scene);
@@ -135,7 +137,7 @@ void time_frames(benchmark::State& state, const Settings& settings, Draw draw) {
     scene_tick(scene, settings);
     state.ResumeTiming();
   }
-  glDeleteLists(start.star_list, 1);
+  delete_starfield(start);
 }
 
 void BM_SceneRender(benchmark::State& state, const Settings& settings) {
@@ -147,6 +149,43 @@ void BM_FloorRender(benchmark::State& state, const Settings& settings) {
   std::vector<GLfloat> vertices(movers * static_cast<std::size_t>(kTrailVertices) * 3u);
   time_frames(state, settings,
               [&settings, &vertices](const SceneState& scene) { floor_render(scene, settings, vertices); });
+}
+
+// The heaviest settings a store can hold: stars drawn at their largest (64
+// pixels) and smoothed, lines at the widest OpenGL draws, the densest field
+// and the largest populations.
+Settings heaviest_settings() {
+  Settings s;
+  s.NUM_ROAMLETS = 500;
+  s.NUM_CHASERS = 500;
+  s.DENSITY = 1;
+  s.LINE_WIDTH = INT32_MAX;
+  s.STAR_SIZE = INT32_MAX;
+  s.STAR_SMOOTH = 1;
+  return s;
+}
+
+// How long a close waits for the frame in flight at most: the longest time
+// between two of a frame's questions whether to go on (or from its start to
+// the first, or from the last to its end), reported as longest_piece_ms
+// beside the frame's own time.
+void BM_LongestPiece(benchmark::State& state, const Settings& settings) {
+  using Clock = std::chrono::steady_clock;
+  double longest = 0.0;
+  Clock::time_point last;
+  const auto mark = [&] {
+    const Clock::time_point now = Clock::now();
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
+    last = now;
+    return false;
+  };
+  time_frames(state, settings, [&](const SceneState& scene) {
+    last = Clock::now();
+    scene_render(scene, settings, mark);
+    glFinish();
+    mark();
+  });
+  state.counters["longest_piece_ms"] = longest;
 }
 
 // From a context without a scene to the first finished frame, as a saver run
@@ -161,7 +200,7 @@ void BM_FirstFrame(benchmark::State& state, const Settings& settings) {
     scene_render(scene, settings);
     glFinish();
     state.PauseTiming();
-    glDeleteLists(scene.star_list, 1);
+    delete_starfield(scene);
     state.ResumeTiming();
   }
 }
@@ -172,7 +211,7 @@ void BM_StarfieldCompile(benchmark::State& state) {
     rebuild_starfield(scene, 1);
     glFinish();
   }
-  glDeleteLists(scene.star_list, 1);
+  delete_starfield(scene);
 }
 
 void register_benchmarks() {
@@ -192,6 +231,14 @@ void register_benchmarks() {
         ->Iterations(c.frames)
         ->UseRealTime();
   }
+  benchmark::RegisterBenchmark("BM_LongestPiece/defaults", BM_LongestPiece, Settings{})
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(300)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark("BM_LongestPiece/heaviest", BM_LongestPiece, heaviest_settings())
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(3)
+      ->UseRealTime();
   benchmark::RegisterBenchmark("BM_StarfieldCompile/density1", BM_StarfieldCompile)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include "host/host_state.h"
 #include "host/messages.h"
@@ -59,6 +60,57 @@ bool apply_close_triggers(HostState& s, InputPlatform& p, Window target, const M
       break;
   }
   return false;
+}
+
+namespace {
+
+// Stands in for the platform while the triggers are only asked: notes a close
+// request and does nothing else.
+class TriggerProbe final : public InputPlatform {
+ public:
+  explicit TriggerProbe(Point cursor) : cursor_(cursor) {}
+  LResult default_window_proc(const Message&) override { return 0; }
+  bool post_message(const Message& message) override {
+    closes = closes || message.id == kWmClose;
+    return true;
+  }
+  Point cursor_pos() override { return cursor_; }
+  void hide_cursor() override {}
+
+  bool closes = false;
+
+ private:
+  Point cursor_;
+};
+
+// The input on which the triggers close; activation and power messages are
+// sent, not queued, so they are handled (and post their close) while the
+// queue is looked at.
+constexpr std::uint32_t kClosingInput[] = {kWmKeyDown,     kWmSysKeyDown,  kWmLButtonDown,
+                                           kWmRButtonDown, kWmMButtonDown, kWmMouseMove};
+
+}  // namespace
+
+bool would_close(const HostState& state, const Message& message, Point cursor) {
+  HostState copy = state;
+  TriggerProbe probe(cursor);
+  LResult result = 0;
+  apply_close_triggers(copy, probe, message.window, message, result);
+  return probe.closes;
+}
+
+bool close_pending(Host& host) {
+  const HostState& s = host.state;
+  Platform& p = host.platform;
+  if (s.closing != 0) return true;
+  if (s.in_preview == 0 && s.verifying == 0) {
+    for (const std::uint32_t id : kClosingInput) {
+      const std::optional<Message> waiting = p.peek_message(id);
+      if (waiting && would_close(s, *waiting, id == kWmMouseMove ? p.cursor_pos() : Point{})) return true;
+    }
+  }
+  // Last, so that a close posted while the queue was looked at counts too.
+  return p.peek_message(kWmClose).has_value();
 }
 
 namespace {

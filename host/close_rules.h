@@ -18,6 +18,19 @@ struct HostState;
 bool apply_close_triggers(HostState& state, InputPlatform& platform, Window target, const Message& message,
                           LResult& result);
 
+// Whether the close triggers would request a close on `message` with the
+// cursor at `cursor`, without doing anything: for a run that looks at the
+// input waiting for it while it draws.
+bool would_close(const HostState& state, const Message& message, Point cursor);
+
+// Whether a close waits in the message queue: a close request, or input on
+// which the close rules would close (a key, a mouse button, a movement beyond
+// the threshold) outside a preview and a password prompt; or a close already
+// granted. Takes nothing from the queue. A frame in flight asks this between
+// its pieces and is given up, unshown, when the answer is yes, so that a close
+// never waits for a frame that takes seconds to draw.
+bool close_pending(Host& host);
+
 // The default handling of a message of the saver window: the close triggers,
 // the verify request, the AutoPlay query, then the platform's default window
 // procedure. May be called with any window; every close request it posts, and

@@ -10,8 +10,8 @@
 namespace roamlets::host {
 namespace {
 
-// The largest side of the own window; X itself allows no more.
-constexpr int kMaxWindowSide = 32767;
+// The largest side of a window X allows.
+constexpr int kMaxXWindowSide = 32767;
 
 constexpr const char* kUsage =
     "usage: roamlets [--window | --fullscreen | --root | --window-id ID] [--display NAME]\n"
@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "                   screen-saver hack; the daemon ends it with a signal\n"
     "  --window-id ID   draw into the window ID (decimal or 0x hex), as a hack\n"
     "  --display NAME   the X display (default: $DISPLAY)\n"
-    "  --size WxH       the size of its own window (default 1280x720)\n"
+    "  --size WxH       the size of its own window (default 1280x720, at most 16384x16384)\n"
     "  --seed S         generator seed, a 32-bit value, to replay a scene (default: the time)\n"
     "  --save-settings  store the settings with the setting options applied, and exit\n"
     "Every option may also be written with one dash, and NAME VALUE as NAME=VALUE.\n"
@@ -155,6 +155,11 @@ FrontEndParse parse_front_end_options(int argc, const char* const* argv, const c
     } else if (*name == "--size") {
       const std::optional<Size> size = parse_size(*value, kMaxWindowSide);
       ok = size.has_value();
+      if (!ok && parse_size(*value, kMaxXWindowSide)) {
+        error = "--size " + std::string(*value) + " is larger than the renderer draws: at most " +
+                std::to_string(kMaxWindowSide) + " pixels a side";
+        return FrontEndParse::Bad;
+      }
       if (ok) {
         options.width = size->width;
         options.height = size->height;

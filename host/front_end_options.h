@@ -15,6 +15,14 @@
 
 namespace roamlets::host {
 
+// The largest side drawn, in pixels: the widest viewport of the software
+// renderer (Mesa's llvmpipe answers 16384 for GL_MAX_VIEWPORT_DIMS). Its
+// window buffers are sized by the window and not held to that: their size
+// wraps at 4 GiB, and a window of 32705 x 32705 crashed inside the renderer.
+// A window of its own is at most this large; a larger window of another
+// program is drawn in its corner at this size (viewport and buffers alike).
+inline constexpr int kMaxWindowSide = 16384;
+
 enum class Surface {
   OwnWindow,   // a window of its own, closed like any other window
   FullScreen,  // the whole screen, closed by the saver's close rules

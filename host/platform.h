@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/platform_types.h"
@@ -56,6 +57,10 @@ class Platform : public InputPlatform {
   virtual LResult send_message(const Message& message) = 0;
   // Removes at most one waiting WM_TIMER message of `window`, without yielding.
   virtual void remove_one_timer_message(Window window) = 0;
+  // The first waiting message with this id, for any window of the thread, left
+  // in the queue (PeekMessageA with PM_NOREMOVE, without yielding); nothing
+  // when none waits.
+  virtual std::optional<Message> peek_message(std::uint32_t id) = 0;
   virtual void post_quit_message(int code) = 0;
   // Runs the message loop until WM_QUIT; the result is that message's wParam,
   // or -1 when the loop fails before it.

@@ -93,6 +93,12 @@ void Win32Platform::remove_one_timer_message(Window window) {
   PeekMessageA(&message, to_hwnd(window), WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
 }
 
+std::optional<Message> Win32Platform::peek_message(std::uint32_t id) {
+  MSG message;
+  if (!PeekMessageA(&message, nullptr, id, id, PM_NOREMOVE | PM_NOYIELD)) return std::nullopt;
+  return to_message(message.hwnd, message.message, message.wParam, message.lParam);
+}
+
 void Win32Platform::post_quit_message(int code) { PostQuitMessage(code); }
 
 int Win32Platform::message_loop() {

@@ -20,6 +20,7 @@ class Win32Platform : public Platform {
   bool post_message(const Message& message) override;
   LResult send_message(const Message& message) override;
   void remove_one_timer_message(Window window) override;
+  std::optional<Message> peek_message(std::uint32_t id) override;
   void post_quit_message(int code) override;
   int message_loop() override;
   void yield_processor() override;

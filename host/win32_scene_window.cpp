@@ -113,11 +113,15 @@ void destroy_scene(HWND window) {
   save_user_settings();
 }
 
+// A frame can take seconds in software OpenGL. One drawn while a close waits
+// in the queue is given up between its pieces and never shown, so the close
+// is handled at once.
 void paint_frame(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  scene_render(process_scene(), process_settings());
-  SwapBuffers(g_window.scene_dc);
+  if (scene_render(process_scene(), process_settings(), [] { return close_pending(*g_host); })) {
+    SwapBuffers(g_window.scene_dc);
+  }
   EndPaint(window, &paint);
 }
 

@@ -2,10 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+
+#include "host/front_end_options.h"
+
 namespace roamlets::host {
 
 Status query_geometry(GeometryQuery query, Display* display, Drawable drawable, ::Window* root, int* x, int* y,
-                      unsigned* width, unsigned* height, unsigned* border, unsigned* depth) {
+                      unsigned* width, unsigned* height, unsigned* border, unsigned* depth, unsigned max_side) {
   const Status status = query != nullptr ? query(display, drawable, root, x, y, width, height, border, depth) : 0;
   if (status == 0) {
     *root = None;
@@ -16,6 +20,8 @@ Status query_geometry(GeometryQuery query, Display* display, Drawable drawable, 
     *border = 0;
     *depth = 0;
   }
+  *width = std::min(*width, max_side);
+  *height = std::min(*height, max_side);
   return status;
 }
 
@@ -28,5 +34,5 @@ extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root
   static const auto x_library_query =
       reinterpret_cast<roamlets::host::GeometryQuery>(dlsym(RTLD_NEXT, "XGetGeometry"));
   return roamlets::host::query_geometry(x_library_query, display, drawable, root, x, y, width, height, border,
-                                        depth);
+                                        depth, static_cast<unsigned>(roamlets::host::kMaxWindowSide));
 }

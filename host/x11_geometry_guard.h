@@ -9,7 +9,9 @@
 // the run reads that its window has gone. The program therefore defines the X
 // library's geometry query itself (x11_geometry_guard.cpp, exported so every
 // module finds it first); it asks the X library and, when the query fails,
-// answers this.
+// answers this. It also holds the size it answers to the largest the
+// renderer draws, for the same reason: a window of another program can be
+// made larger than that at any moment.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -21,8 +23,10 @@ using GeometryQuery = Status (*)(Display*, Drawable, ::Window*, int*, int*, unsi
 
 // Asks `query`. When it fails (status 0), the answer is still filled in: a
 // 1 x 1 window at the origin, no root, no border, depth 0. The status is the
-// query's, so a caller that checks it still sees the failure.
+// query's, so a caller that checks it still sees the failure. A width or
+// height beyond `max_side` is answered as `max_side`: the renderer sizes its
+// buffers by this answer, and draws no larger (see kMaxWindowSide).
 Status query_geometry(GeometryQuery query, Display* display, Drawable drawable, ::Window* root, int* x, int* y,
-                      unsigned* width, unsigned* height, unsigned* border, unsigned* depth);
+                      unsigned* width, unsigned* height, unsigned* border, unsigned* depth, unsigned max_side);
 
 }  // namespace roamlets::host

@@ -59,20 +59,21 @@ X11InputPlatform::~X11InputPlatform() {
   if (blank_ != None) XFreeCursor(display_, blank_);
 }
 
-void X11InputPlatform::observe(const XEvent& event) {
+std::optional<Point> pointer_of(const XEvent& event) {
   switch (event.type) {
     case KeyPress:
-      pointer_ = {event.xkey.x_root, event.xkey.y_root};
-      break;
+      return Point{event.xkey.x_root, event.xkey.y_root};
     case ButtonPress:
-      pointer_ = {event.xbutton.x_root, event.xbutton.y_root};
-      break;
+      return Point{event.xbutton.x_root, event.xbutton.y_root};
     case MotionNotify:
-      pointer_ = {event.xmotion.x_root, event.xmotion.y_root};
-      break;
+      return Point{event.xmotion.x_root, event.xmotion.y_root};
     default:
-      break;
+      return std::nullopt;
   }
+}
+
+void X11InputPlatform::observe(const XEvent& event) {
+  if (const std::optional<Point> pointer = pointer_of(event)) pointer_ = *pointer;
 }
 
 void X11InputPlatform::query_pointer() {

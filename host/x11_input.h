@@ -19,6 +19,10 @@ namespace roamlets::host {
 // other events.
 std::optional<Message> input_message(const XEvent& event, Window target);
 
+// Where the pointer was, in root coordinates, when a key, button or motion
+// event happened; nothing for other events.
+std::optional<Point> pointer_of(const XEvent& event);
+
 class X11InputPlatform final : public InputPlatform {
  public:
   X11InputPlatform(Display* display, ::Window window) : display_(display), window_(window) {}

@@ -12,21 +12,26 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "host/close_rules.h"
 #include "host/front_end_options.h"
 #include "host/host_state.h"
+#include "host/posix_headroom.h"
 #include "host/posix_signals.h"
 #include "host/process_records.h"
 #include "host/timer_schedule.h"
 #include "host/x11_input.h"
 #include "host/x11_surface.h"
 #include "render/frame.h"
+#include "render/gl.h"
 #include "render/scene_setup.h"
 #include "scene/scene_driver.h"
 #include "settings/config_dialog.h"
@@ -94,9 +99,16 @@ class Run {
         scene_(process_scene()),
         settings_(process_settings()) {}
 
-  void loop() {
+  // Runs until the run ends: 0, or 1 (with a message) when the renderer ran
+  // out of memory.
+  int loop() {
+    if (!address_space_free(renderer_needs())) {
+      std::fprintf(stderr, "roamlets: out of memory: not enough left for the renderer\n");
+      return 1;
+    }
     scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
-    scene_resize(scene_, surface_.width(), surface_.height());
+    resize(surface_.width(), surface_.height());
+    if (renderer_out_of_memory()) return 1;
     const std::int64_t start = now_ms();
     timers_.start(Timer::Frame, start, kTimerPeriodMs);
     timers_.start(Timer::Tick, start, kTimerPeriodMs);
@@ -105,11 +117,8 @@ class Run {
     while (!done_) {
       // Checked on every pass: a loop kept busy by slow frames never waits.
       if (signals_.received() != 0) break;
-      while (!done_ && XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        handle(event);
-      }
+      XEvent event;
+      while (!done_ && next_event(event)) handle(event);
       if (done_) break;
       const std::int64_t now = now_ms();
       if (const std::optional<Timer> due = timers_.take_due(now)) {
@@ -117,17 +126,107 @@ class Run {
           scene_tick(scene_, settings_);
         } else {
           draw();
+          if (renderer_out_of_memory()) return 1;
         }
         continue;
       }
       wait(timers_.wait(now).value_or(kTimerPeriodMs));
     }
+    return 0;
   }
 
  private:
+  // What the renderer may still take once its context is made, with room to
+  // spare, in bytes: the star field's lists (measured at 77 bytes a star), the
+  // window's buffers (colour, depth and the image sent to the server: 12
+  // bytes a pixel) and its working memory.
+  std::size_t renderer_needs() const {
+    constexpr std::size_t kPerStar = 128;
+    constexpr std::size_t kPerPixel = 16;
+    constexpr std::size_t kWorking = std::size_t{32} << 20;
+    const std::size_t stars = 337500u / static_cast<std::size_t>(std::max(settings_.DENSITY, 1)) + 1;
+    const auto side = [](int pixels) {
+      return static_cast<std::size_t>(std::clamp(pixels, 1, kMaxWindowSide));
+    };
+    return kWorking + kPerStar * stars + kPerPixel * side(surface_.width()) * side(surface_.height());
+  }
+
+  // OpenGL reports memory it could not get as an error and draws without it:
+  // the star field, a frame's work, the window's buffers. Takes every error
+  // OpenGL holds.
+  static bool renderer_out_of_memory() {
+    bool out = false;
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+      out = out || error == GL_OUT_OF_MEMORY;
+    if (out)
+      std::fprintf(stderr, "roamlets: out of memory: the renderer could not get the memory it needs\n");
+    return out;
+  }
+
+  // A window larger than the renderer draws (another program's, which can
+  // grow at any time) is drawn in its corner at the largest size.
+  void resize(int width, int height) {
+    scene_resize(scene_, std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
+  }
+
+  // A frame can take seconds in software OpenGL. One drawn while the run is
+  // to end is given up between its pieces and never shown, so the end comes
+  // at once.
   void draw() {
-    scene_render(scene_, settings_);
-    surface_.swap();
+    if (scene_render(scene_, settings_, [this] { return end_waiting(); })) surface_.swap();
+  }
+
+  // The next event: one read ahead while a frame was drawn, or one from the
+  // X library's queue.
+  bool next_event(XEvent& event) {
+    if (!read_ahead_.empty()) {
+      event = read_ahead_.front();
+      read_ahead_.pop_front();
+      return true;
+    }
+    if (XPending(display_) == 0) return false;
+    XNextEvent(display_, &event);
+    return true;
+  }
+
+  // Whether a signal has arrived or an event waiting from the X server ends
+  // the run. Reads what the server has sent without waiting for more, and
+  // keeps it, in order, for the loop.
+  bool end_waiting() {
+    if (signals_.received() != 0) return true;
+    while (XEventsQueued(display_, QueuedAfterReading) > 0) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      read_ahead_.push_back(event);
+    }
+    for (const XEvent& event : read_ahead_) {
+      if (ends_run(event)) return true;
+    }
+    return false;
+  }
+
+  // Whether handling the event would end the run; changes nothing.
+  bool ends_run(const XEvent& event) const {
+    if (event.xany.window != surface_.window()) return false;
+    switch (event.type) {
+      case DestroyNotify:
+        return true;
+      case ClientMessage:
+        return static_cast<Atom>(event.xclient.data.l[0]) == surface_.delete_atom();
+      case KeyPress:
+        if (options_.surface == Surface::OwnWindow) return is_close_key(event.xkey);
+        break;
+      default:
+        break;
+    }
+    if (options_.surface != Surface::FullScreen) return false;
+    const std::optional<Message> message = input_message(event, surface_.window());
+    return message && would_close(state_, *message, pointer_of(event).value_or(state_.cursor_origin));
+  }
+
+  static bool is_close_key(XKeyEvent key) {
+    const KeySym sym = XLookupKeysym(&key, 0);
+    return sym == XK_Escape || sym == XK_q;
   }
 
   // Sleeps until an event, a signal or the next timer.
@@ -141,7 +240,7 @@ class Run {
     if (event.xany.window != surface_.window()) return;
     switch (event.type) {
       case ConfigureNotify:
-        scene_resize(scene_, event.xconfigure.width, event.xconfigure.height);
+        resize(event.xconfigure.width, event.xconfigure.height);
         break;
       case Expose:
         if (event.xexpose.count == 0) draw();
@@ -153,11 +252,7 @@ class Run {
         if (static_cast<Atom>(event.xclient.data.l[0]) == surface_.delete_atom()) done_ = true;
         break;
       case KeyPress:
-        if (options_.surface == Surface::OwnWindow) {
-          XKeyEvent key = event.xkey;
-          const KeySym sym = XLookupKeysym(&key, 0);
-          if (sym == XK_Escape || sym == XK_q) done_ = true;
-        }
+        if (options_.surface == Surface::OwnWindow && is_close_key(event.xkey)) done_ = true;
         break;
       default:
         break;
@@ -194,6 +289,7 @@ class Run {
   SceneState& scene_;
   const Settings& settings_;
   TimerSchedule timers_;
+  std::deque<XEvent> read_ahead_;
   bool done_ = false;
 };
 
@@ -235,8 +331,7 @@ int run(int argc, char** argv) {
 
   int status = 1;
   if (std::unique_ptr<GlSurface> surface = GlSurface::create(display, options, error)) {
-    Run(display, *surface, options, signals).loop();
-    status = 0;
+    status = Run(display, *surface, options, signals).loop();
   } else {
     std::fprintf(stderr, "roamlets: %s\n", error.c_str());
   }
@@ -247,4 +342,11 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace roamlets::host
 
-int main(int argc, char** argv) { return roamlets::host::run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return roamlets::host::run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("roamlets: out of memory\n", stderr);
+    return 1;
+  }
+}

@@ -113,6 +113,10 @@ std::unique_ptr<GlSurface> GlSurface::create(Display* display, const FrontEndOpt
       error = "there is no window " + hex(window) + " on this display";
       return nullptr;
     }
+    if (attributes.c_class == InputOnly) {
+      error = "window " + hex(window) + " is an input-only window: nothing can be drawn into it";
+      return nullptr;
+    }
     visual = visual_of(display, attributes);
     int uses_gl = 0;
     if (visual == nullptr || glXGetConfig(display, visual, GLX_USE_GL, &uses_gl) != 0 || !uses_gl) {

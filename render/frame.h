@@ -2,6 +2,8 @@
 // every mover's trail. Reads the scene, never changes it.
 #pragma once
 
+#include <functional>
+
 #include "scene/mover.h"
 #include "scene/scene_state.h"
 #include "settings/settings.h"
@@ -11,12 +13,24 @@ namespace roamlets {
 // Star colour: a translucent grey.
 inline constexpr float kStarColour[4] = {0.5f, 0.5f, 0.5f, 0.6f};
 
+// Asked between the pieces of a frame: true abandons the rest of it.
+using FrameCheck = std::function<bool()>;
+
 // Clears, places the camera for VIEW_MODE, replays the star list, draws the
 // chasers' trails and then the roamlets', and flushes. The model-view matrix
 // is left as it was found. In Chase mode without a chaser the camera takes
 // the fixed view of the other modes at rest: the scene's centre three units
 // ahead, unrotated.
 void scene_render(const SceneState& scene, const Settings& settings);
+
+// The same frame, drawn so that a run can give it up part way: the star
+// field's pieces one by one, then the trails one by one. Whenever what it drew
+// since it last asked would take about 20 ms in software OpenGL, it flushes
+// OpenGL (which in software draws it) and asks `abandon`. Returns false when
+// that answered true: the model-view matrix is put back, but the back buffer
+// holds part of a frame and must not be shown. A frame drawn whole has the
+// pixels of one drawn without the questions.
+bool scene_render(const SceneState& scene, const Settings& settings, const FrameCheck& abandon);
 
 // Multiplies the model-view matrix by the camera of VIEW_MODE: the Chase view
 // behind the first chaser (or the fixed view without one), the Rotate and

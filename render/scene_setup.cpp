@@ -18,25 +18,17 @@ constexpr GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 // OpenGL itself when it rasterises.
 GLfloat drawable_size(std::int32_t value) { return static_cast<GLfloat>(std::max(value, 1)); }
 
-// The largest star drawn, in pixels; a larger stored size draws at this one.
-// A star's cost grows with its area and input waits for the frame being drawn:
-// in the densest field, stars of OpenGL's own largest size (255 pixels in
-// Mesa) took over half a minute a frame in software, with the saver deaf to
-// keys meanwhile; at 64 the same frame takes about a second and a half. Many
-// drivers draw smooth points no larger anyway.
-constexpr std::int32_t kLargestStarSize = 64;
-
 // The state set before the star field is compiled, in this order.
 void set_fixed_state(const SceneState& scene, const Settings& settings) {
   glViewport(0, 0, scene.viewport_width, scene.viewport_height);
   apply_projection(scene);
 
   glEnable(GL_BLEND);
-  glLineWidth(drawable_size(settings.LINE_WIDTH));
+  glLineWidth(drawn_line_width(settings));
   glEnable(GL_LINE_SMOOTH);
   glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
   glEnable(GL_DEPTH_TEST);
-  glPointSize(drawable_size(std::min(settings.STAR_SIZE, kLargestStarSize)));
+  glPointSize(drawn_star_size(settings));
 
   if (settings.STAR_SMOOTH != 0) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -47,10 +39,18 @@ void set_fixed_state(const SceneState& scene, const Settings& settings) {
 
 }  // namespace
 
+float drawn_star_size(const Settings& settings) {
+  return drawable_size(std::min(settings.STAR_SIZE, kLargestStarSize));
+}
+
+float drawn_line_width(const Settings& settings) { return drawable_size(settings.LINE_WIDTH); }
+
 // The star field draws from the generator before the scene model seeds it.
 void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed) {
   set_fixed_state(scene, settings);
-  scene.star_list = compile_starfield(settings.DENSITY, scene.lcg);
+  const StarLists stars = compile_starfield(settings.DENSITY, scene.lcg);
+  scene.star_list = stars.list;
+  scene.star_pieces = stars.pieces;
   init_scene_model(scene, settings, seed);
   apply_fog(settings);
 }

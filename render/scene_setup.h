@@ -15,6 +15,20 @@ inline constexpr double kFieldOfView = 120.0;
 inline constexpr double kNearPlane = 0.1;
 inline constexpr double kFarPlane = 100.0;
 
+// The largest star drawn, in pixels; a larger stored size draws at this one.
+// A star's cost grows with its area and input waits for the frame being drawn:
+// in the densest field, stars of OpenGL's own largest size (255 pixels in
+// Mesa) took over half a minute a frame in software; at 64 the same frame
+// takes about a second and a half. Many drivers draw smooth points no larger
+// anyway.
+inline constexpr std::int32_t kLargestStarSize = 64;
+
+// The point size and line width set for STAR_SIZE and LINE_WIDTH: at least 1
+// (OpenGL refuses less), stars at most kLargestStarSize; OpenGL holds lines to
+// the widest it draws.
+float drawn_star_size(const Settings& settings);
+float drawn_line_width(const Settings& settings);
+
 // Sets the viewport, projection and fixed state (blending, line width and
 // smoothing, depth test, point size, star smoothing), compiles the star field
 // from the generator as it stands, then initialises the scene model with

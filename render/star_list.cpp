@@ -6,9 +6,10 @@
 namespace roamlets {
 namespace {
 
-class VertexSink final : public StarSink {
+class CountSink final : public StarSink {
  public:
-  void star(float x, float y, float z) override { glVertex3f(x, y, z); }
+  void star(float, float, float) override { ++count; }
+  std::uint32_t count = 0;
 };
 
 class DiscardSink final : public StarSink {
@@ -16,27 +17,74 @@ class DiscardSink final : public StarSink {
   void star(float, float, float) override {}
 };
 
+// Compiles the stars into the piece lists that follow `list`, then `list`
+// itself as a replay of all of them.
+class PieceSink final : public StarSink {
+ public:
+  explicit PieceSink(GLuint list) : list_(list) {}
+  void star(float x, float y, float z) override {
+    if (in_piece_ == kStarsPerPiece) end_piece();
+    if (in_piece_ == 0) {
+      glNewList(list_ + ++pieces_, GL_COMPILE);
+      glBegin(GL_POINTS);
+    }
+    glVertex3f(x, y, z);
+    ++in_piece_;
+  }
+  void finish() {
+    end_piece();
+    glNewList(list_, GL_COMPILE);
+    for (GLuint piece = 1; piece <= pieces_; ++piece) glCallList(list_ + piece);
+    glEndList();
+  }
+
+ private:
+  void end_piece() {
+    if (in_piece_ == 0) return;
+    glEnd();
+    glEndList();
+    in_piece_ = 0;
+  }
+
+  GLuint list_;
+  GLuint pieces_ = 0;
+  std::uint32_t in_piece_ = 0;
+};
+
 }  // namespace
 
-std::uint32_t compile_starfield(std::int32_t density, Lcg& lcg) {
-  const GLuint list = glGenLists(1);
+StarLists compile_starfield(std::int32_t density, Lcg& lcg) {
+  const float step = star_step(density);
+  // How many stars there will be depends on the step alone; a copy of the
+  // generator counts them without disturbing it.
+  Lcg counting = lcg;
+  CountSink count;
+  build_starfield(step, counting, count);
+  const std::uint32_t pieces = (count.count + kStarsPerPiece - 1) / kStarsPerPiece;
+
+  const GLuint list = glGenLists(static_cast<GLsizei>(1 + pieces));
   if (list == 0) {
     DiscardSink discard;
-    build_starfield(star_step(density), lcg, discard);
-    return 0;
+    build_starfield(step, lcg, discard);
+    return {};
   }
-  glNewList(list, GL_COMPILE);
-  glBegin(GL_POINTS);
-  VertexSink sink;
-  build_starfield(star_step(density), lcg, sink);
-  glEnd();
-  glEndList();
-  return list;
+  PieceSink sink(list);
+  build_starfield(step, lcg, sink);
+  sink.finish();
+  return {list, pieces};
+}
+
+void delete_starfield(SceneState& scene) {
+  if (scene.star_list != 0) glDeleteLists(scene.star_list, static_cast<GLsizei>(1 + scene.star_pieces));
+  scene.star_list = 0;
+  scene.star_pieces = 0;
 }
 
 void rebuild_starfield(SceneState& scene, std::int32_t density) {
-  if (scene.star_list != 0) glDeleteLists(scene.star_list, 1);
-  scene.star_list = compile_starfield(density, scene.lcg);
+  delete_starfield(scene);
+  const StarLists lists = compile_starfield(density, scene.lcg);
+  scene.star_list = lists.list;
+  scene.star_pieces = lists.pieces;
 }
 
 }  // namespace roamlets

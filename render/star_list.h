@@ -1,4 +1,5 @@
-// The star field as a compiled display list.
+// The star field as compiled display lists: the whole field, and the same
+// stars cut into pieces that a frame can draw one at a time.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +9,31 @@
 
 namespace roamlets {
 
-// Allocates a display-list name and compiles into it (compile only) the star
-// field for `density`, drawn from `lcg`. Returns the name, or 0 when no name
-// could be allocated (no current context); the draws are made either way, so
-// the generator advances the same with or without OpenGL.
-std::uint32_t compile_starfield(std::int32_t density, Lcg& lcg);
+// The most stars a piece holds. A frame asks between pieces whether to go on
+// (scene_render), so a piece bounds how long a close waits for the frame in
+// flight: at the heaviest settings (stars 64 pixels wide and smoothed) a piece
+// of this size takes about 20 ms in software at 1920 x 1080.
+inline constexpr std::uint32_t kStarsPerPiece = 4096;
 
-// Deletes the scene's star list and compiles a new one for `density` from the
-// scene's generator, storing its name in the scene.
+// The compiled field: `list` replays every star; the `pieces` lists named
+// list + 1 ... list + pieces replay the same stars in the same order, at most
+// kStarsPerPiece each. Both 0 when no names could be allocated.
+struct StarLists {
+  std::uint32_t list = 0;
+  std::uint32_t pieces = 0;
+};
+
+// Allocates the names and compiles into them (compile only) the star field for
+// `density`, drawn from `lcg`. The draws are made whether or not names could
+// be allocated (no current context), so the generator advances the same with
+// or without OpenGL.
+StarLists compile_starfield(std::int32_t density, Lcg& lcg);
+
+// Deletes the scene's star lists and compiles new ones for `density` from the
+// scene's generator, storing their names in the scene.
 void rebuild_starfield(SceneState& scene, std::int32_t density);
+
+// Deletes the scene's star lists, if any, and forgets their names.
+void delete_starfield(SceneState& scene);
 
 }  // namespace roamlets

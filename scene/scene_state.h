@@ -25,9 +25,11 @@ struct SceneState {
   float scale = 1.0f;
   float translate[3] = {0.0f, 0.0f, -3.0f};
 
-  // Owned by the renderer: the name of the compiled star field (0 for none),
+  // Owned by the renderer: the name of the compiled star field (0 for none)
+  // and how many lists of its pieces follow that name (0: drawn as one list),
   // and the window size with its width-to-height ratio.
   std::uint32_t star_list = 0;
+  std::uint32_t star_pieces = 0;
   std::int32_t viewport_width = 12;
   std::int32_t viewport_height = 12;
   float aspect = 1.0f;

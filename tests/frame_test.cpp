@@ -356,6 +356,54 @@ TEST(FrameClear, AFrameClearsTheStencilBufferWithColourAndDepth) {
   OSMesaDestroyContext(context);
 }
 
+// Settings whose frame asks several times whether to go on, among the star
+// pieces and among the trails; smoothed and blended, so that order shows.
+Settings heavy_settings() {
+  Settings settings;
+  settings.NUM_ROAMLETS = 120;
+  settings.NUM_CHASERS = 130;
+  settings.DENSITY = 20;
+  settings.STAR_SIZE = 40;
+  settings.STAR_SMOOTH = 1;
+  settings.LINE_WIDTH = 255;
+  return settings;
+}
+
+TEST_F(FrameScene, AFrameDrawnInPiecesHasThePixelsOfOneDrawnWhole) {
+  const Settings settings = heavy_settings();
+  scene_init(scene_, settings, 31);
+  scene_resize(scene_, kWidth, kHeight);
+  ASSERT_GT(scene_.star_pieces, 1u);
+  int asked = 0;
+  ASSERT_TRUE(scene_render(scene_, settings, [&] { return ++asked, false; }));
+  EXPECT_GE(asked, 2);
+  const auto pieced = frame();
+
+  SceneState whole = scene_;
+  whole.star_pieces = 0;  // the list that replays every piece, in one call
+  scene_render(whole, settings);
+  EXPECT_TRUE(frame().rgba == pieced.rgba);
+}
+
+TEST_F(FrameScene, AnAbandonedFrameStopsWhereItWasAbandonedAndRestoresTheMatrix) {
+  const Settings settings = heavy_settings();
+  scene_init(scene_, settings, 31);
+  scene_resize(scene_, kWidth, kHeight);
+  int questions = 0;
+  scene_render(scene_, settings, [&] { return ++questions, false; });
+  // The first question comes among the stars, the last among the trails.
+  for (const int last : {1, questions}) {
+    int asked = 0;
+    const auto feedback = capture_feedback(
+        [&] { EXPECT_FALSE(scene_render(scene_, settings, [&] { return ++asked == last; })); });
+    EXPECT_EQ(asked, last);
+    EXPECT_EQ(feedback.strips.empty(), last == 1) << "trails drawn after giving up at question " << last;
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+  }
+}
+
 TEST_F(FrameScene, RotateCollapsesTheSceneOntoThePointAheadAtTick90) {
   Settings settings;
   settings.VIEW_MODE = static_cast<std::int32_t>(ViewMode::Rotate);

@@ -253,8 +253,8 @@ TEST_F(RenderState, RebuildReplacesTheStarList) {
 TEST_F(RenderState, StarDrawsHappenWithoutAContext) {
   surface_.reset();  // no current context: list names cannot be allocated
   SceneState scene;
-  const std::uint32_t list = compile_starfield(200, scene.lcg);
-  EXPECT_EQ(list, 0u);
+  const StarLists lists = compile_starfield(200, scene.lcg);
+  EXPECT_EQ(lists.list, 0u);
   Lcg expected;
   for (int i = 0; i < 3 * 1688; ++i) expected.next();
   EXPECT_EQ(scene.lcg.state(), expected.state());

@@ -123,6 +123,7 @@ TEST(FrontEndOptions, HelpAndBadCommandLines) {
       {{"--window-id", "0xzz"}, nullptr, "0xzz"},
       {{"--size", "0x100"}, nullptr, "--size"},
       {{"--size", "40000x100"}, nullptr, "--size"},
+      {{"--size", "100x16385"}, nullptr, "at most 16384 pixels a side"},
       {{"--seed", "4294967296"}, nullptr, "--seed"},
       {{"--fullscreen=yes"}, nullptr, "takes no value"},
       {{"--root"}, "not-a-window", "XSCREENSAVER_WINDOW"},
@@ -144,6 +145,8 @@ TEST(FrontEndOptions, HelpAndBadCommandLines) {
     EXPECT_NE(bad.error.find("'?[2J777"), std::string::npos) << bad.error.substr(0, 200);
     EXPECT_NE(bad.error.find("(100004 bytes)"), std::string::npos) << bad.error.substr(0, 200);
   }
+  // The largest size drawn is taken.
+  EXPECT_EQ(parse({"--size", "16384x16384"}).result, FrontEndParse::Run);
 }
 
 TEST(FrontEndOptions, SaveTakesOnlyWhatTheConfigurationDialogTakes) {

@@ -1,5 +1,6 @@
 // The geometry query the program puts ahead of the X library's: a failed
-// query still answers a size the renderer can use; a good one is untouched.
+// query still answers a size the renderer can use; a good one is untouched
+// up to the largest size drawn.
 // GoogleTest before Xlib, whose macros (None, Bool, ...) would break it.
 #include <gtest/gtest.h>
 
@@ -19,8 +20,8 @@ struct Answer {
   unsigned border = kStale;
   unsigned depth = kStale;
 
-  Status ask(GeometryQuery query) {
-    return query_geometry(query, nullptr, 0x400001, &root, &x, &y, &width, &height, &border, &depth);
+  Status ask(GeometryQuery query, unsigned max_side = 4096) {
+    return query_geometry(query, nullptr, 0x400001, &root, &x, &y, &width, &height, &border, &depth, max_side);
   }
 };
 
@@ -64,6 +65,15 @@ TEST(GeometryGuard, AGoodAnswerPassesUntouched) {
   EXPECT_EQ(answer.width, 1920u);
   EXPECT_EQ(answer.height, 1080u);
   EXPECT_EQ(answer.border, 2u);
+  EXPECT_EQ(answer.depth, 24u);
+}
+
+TEST(GeometryGuard, ASizeBeyondTheLargestDrawnIsHeldToIt) {
+  Answer answer;
+  EXPECT_EQ(answer.ask(window_there, 1080), 1);
+  EXPECT_EQ(answer.width, 1080u);
+  EXPECT_EQ(answer.height, 1080u);
+  EXPECT_EQ(answer.x, -5);
   EXPECT_EQ(answer.depth, 24u);
 }
 

@@ -22,6 +22,7 @@
 #include "render/gl.h"
 #include "render/osmesa_surface.h"
 #include "render/scene_setup.h"
+#include "render/star_list.h"
 #include "scene/population.h"
 #include "scene/scene_driver.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -95,7 +96,7 @@ void run(const std::uint8_t* data, std::size_t size) {
   }
   // Drawing is deferred: wait for it, so that whatever it does happens now.
   glFinish();
-  glDeleteLists(scene.star_list, 1);
+  delete_starfield(scene);
   glPopAttrib();
   check_no_gl_error();
 

@@ -167,6 +167,41 @@ TEST(CloseRules, MouseMovementClosesBeyondFourPixelsFromTheOrigin) {
   }
 }
 
+TEST(ClosePending, SeesWhatTheRulesWouldCloseOnWithoutTakingItOrActing) {
+  struct Row {
+    State state;
+    std::vector<std::uint32_t> waiting;
+    Point cursor;  // the origin is (100, 100)
+    bool pending;
+  };
+  const Row rows[] = {
+      {State::Normal, {}, {100, 100}, false},
+      {State::Normal, {kWmKeyDown}, {100, 100}, true},
+      {State::Normal, {kWmSysKeyDown}, {100, 100}, true},
+      {State::Normal, {kWmMButtonDown}, {100, 100}, true},
+      {State::Normal, {kWmMouseMove}, {102, 102}, false},
+      {State::Normal, {kWmMouseMove}, {103, 102}, true},
+      {State::Normal, {kWmTimer, kWmPaint, kWmSetCursor}, {100, 100}, false},
+      {State::Normal, {kWmClose}, {100, 100}, true},
+      {State::Preview, {kWmKeyDown, kWmLButtonDown, kWmMouseMove}, {200, 200}, false},
+      {State::Preview, {kWmClose}, {100, 100}, true},
+      {State::Verifying, {kWmKeyDown, kWmMouseMove}, {200, 200}, false},
+      {State::Closing, {}, {100, 100}, true},
+  };
+  for (const Row& row : rows) {
+    FakeHost h;
+    enter(h, row.state);
+    h.state.cursor_origin = {100, 100};
+    h.fake.cursor = row.cursor;
+    for (const std::uint32_t id : row.waiting) h.fake.waiting[id] = {kScene, id, 0, 0};
+    std::string waiting;
+    for (const std::uint32_t id : row.waiting) waiting += describe({0, id, 0, 0}) + "; ";
+    EXPECT_EQ(close_pending(h.host), row.pending) << state_name(row.state) << ": " << waiting;
+    EXPECT_EQ(h.fake.actions(), Log{}) << waiting;
+    EXPECT_EQ(h.state.cursor_origin.x, 100) << waiting;
+  }
+}
+
 TEST(DefaultSaverProc, CloseAndVerifyRequestsGoThroughThePasswordOnlyOnWin9x) {
   const Log granted{"remove_timer 7", "remove_timer 7", "send 7 WM_APP 0 0", "verify_password 51 7",
                     "default 7 WM_CLOSE 0 0"};

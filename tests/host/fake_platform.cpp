@@ -46,7 +46,7 @@ Log FakePlatform::actions() const {
   static const std::set<std::string> queries = {
       "version",          "is_window",     "parent_of",  "foreground",   "find_window",
       "client_rect",      "screen",        "cursor_pos", "read_desktop", "tick_count",
-      "system_directory", "loaded_module", "find_entry"};
+      "system_directory", "loaded_module", "find_entry", "peek"};
   Log result;
   std::copy_if(log.begin(), log.end(), std::back_inserter(result),
                [](const std::string& entry) { return queries.count(entry.substr(0, entry.find(' '))) == 0; });
@@ -61,6 +61,12 @@ void FakePlatform::install_fault_guard(std::function<void()> on_handled) {
 LResult FakePlatform::send_message(const Message& message) {
   note("send " + describe(message));
   return send_handler ? send_handler(message) : 0;
+}
+
+std::optional<Message> FakePlatform::peek_message(std::uint32_t message_id) {
+  note("peek " + describe({0, message_id, 0, 0}).substr(2));
+  const auto first = waiting.find(message_id);
+  return first != waiting.end() ? std::optional<Message>(first->second) : std::nullopt;
 }
 
 int FakePlatform::message_loop() {

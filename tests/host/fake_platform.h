@@ -50,6 +50,7 @@ class FakePlatform : public Platform {
   std::map<std::string, Entry> entries;     // by entry name, in any module
   std::int32_t verdict = 0;
   Handle ime_previous = 0;
+  std::map<std::uint32_t, Message> waiting;  // by id: what peek_message finds
 
   // What was recorded.
   Log log;
@@ -69,6 +70,7 @@ class FakePlatform : public Platform {
   bool post_message(const Message& m) override { return note("post " + describe(m), true); }
   LResult send_message(const Message& m) override;
   void remove_one_timer_message(Window w) override { note("remove_timer " + id(w)); }
+  std::optional<Message> peek_message(std::uint32_t message_id) override;
   void post_quit_message(int code) override { note("post_quit " + std::to_string(code)); }
   int message_loop() override;
   void yield_processor() override { note("yield"); }

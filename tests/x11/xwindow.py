@@ -37,6 +37,11 @@ def _x11():
     lib.XCreateSimpleWindow.restype = ctypes.c_ulong
     lib.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                         ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+    lib.XCreateWindow.restype = ctypes.c_ulong
+    lib.XCreateWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_int, ctypes.c_uint, ctypes.c_void_p,
+                                  ctypes.c_ulong, ctypes.c_void_p]
+    lib.XResizeWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]
     lib.XStoreName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_char_p]
     lib.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     lib.XUnmapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
@@ -69,6 +74,19 @@ class Connection:
         self._x.XMapWindow(self._display, window)
         self._x.XSync(self._display, 0)
         return window
+
+    def create_input_only_window(self, x, y, width, height):
+        """A mapped top-level window that takes input but cannot be drawn into; its id."""
+        input_only, copy_from_parent = 2, 0
+        window = self._x.XCreateWindow(self._display, self._x.XRootWindow(self._display, self._screen), x, y,
+                                       width, height, 0, copy_from_parent, input_only, None, 0, None)
+        self._x.XMapWindow(self._display, window)
+        self._x.XSync(self._display, 0)
+        return window
+
+    def resize(self, window, width, height):
+        self._x.XResizeWindow(self._display, window, width, height)
+        self._x.XSync(self._display, 0)
 
     def expose(self, window):
         """Unmaps and maps the window again, so that whoever draws into it is asked to redraw."""

@@ -2,8 +2,10 @@
 display that cannot be opened (named by --display, or DISPLAY unset)."""
 
 import os
+import signal
+import socket
 
-from session import RoamletsCases
+from session import END_S, RoamletsCases
 
 
 def unused_display():
@@ -20,6 +22,7 @@ class CommandLineCases(RoamletsCases):
                           (["extra"], {}),
                           (["--size", "640"], {}),
                           (["--size=0x10"], {}),
+                          (["--size", "16385x16385"], {}),
                           (["--roamlets"], {}),
                           (["--chasers", "many"], {}),
                           (["--mode", "sideways"], {}),
@@ -53,6 +56,26 @@ class CommandLineCases(RoamletsCases):
                 code, _, err = self.run_program(*args, env=self.env(**env))
                 self.assertEqual(code, 1, err)
                 self.assertIn(f"'{name}'", err)
+
+    def test_signals_end_a_run_whose_display_never_answers(self):
+        # A server that takes the connection and never answers: the run waits in XOpenDisplay.
+        for number in range(50, 150):
+            listener = socket.socket()
+            try:
+                listener.bind(("127.0.0.1", 6000 + number))
+                break
+            except OSError:
+                listener.close()
+        else:
+            self.skipTest("no free X display port on 127.0.0.1")
+        self.addCleanup(listener.close)
+        listener.listen(1)
+        listener.settimeout(END_S)
+        program = self.start("--display", f"127.0.0.1:{number}")
+        connection, _ = listener.accept()
+        self.addCleanup(connection.close)
+        self.assert_keeps_running(program, "connecting")
+        self.assert_ends_on_signal(program, signal.SIGTERM)
 
     def test_no_display_set(self):
         for empty in (None, ""):

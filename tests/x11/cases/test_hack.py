@@ -79,6 +79,25 @@ class HackCases(RoamletsCases):
                 self.assertEqual(code, 1, err)
                 self.assertIn(hex(window), err)
 
+    def test_input_only_window(self):
+        window = self.session.connection.create_input_only_window(200, 150, 480, 320)
+        self.addCleanup(self.session.connection.destroy_window, window)
+        code, _, err = self.run_program("--window-id", hex(window))
+        self.assertEqual(code, 1, err)
+        self.assertIn(f"window {hex(window)} is an input-only window", err)
+
+    def test_signals_end_the_run_while_the_server_does_not_answer(self):
+        for end in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            with self.subTest(signal=end.name):
+                window = self.make_window()
+                program = self.start("--window-id", str(window))
+                self.animating(window, program)
+                self.display.server.send_signal(signal.SIGSTOP)
+                try:
+                    self.assert_ends_on_signal(program, end)
+                finally:
+                    self.display.server.send_signal(signal.SIGCONT)
+
     def test_window_destroyed_while_drawn_into(self):
         window = self.make_window()
         program = self.start("--window-id", str(window))
