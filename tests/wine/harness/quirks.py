@@ -26,6 +26,12 @@ TOPMOST_LOST = Quirk("topmost-lost", "the full-screen saver came back over a top
 POINTER_ENTRY = Quirk("pointer-entry", "the pointer's entry into a window of the driver reached the saver")
 
 
+# Wine's CreateProcess fails with ERROR_INTERNAL_ERROR (1359) when the new
+# process ends before Wine has finished starting it, that is before the
+# program's entry point ran. Seen once, on a machine kept busy by other work.
+NOT_STARTED = Quirk("not-started", "Wine's CreateProcess failed with error 1359: the process ended while Wine started it")
+
+
 class QuirkMet(Exception):
     """Set-up met a known quirk of Wine on every try."""
 

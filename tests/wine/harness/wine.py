@@ -16,7 +16,7 @@ import time
 import urllib.parse
 from collections import namedtuple
 
-from . import config
+from . import config, quirks
 from .runs import record
 
 # The settings of every prefix, beside what wineboot makes.
@@ -214,12 +214,21 @@ class Driver:
 
     # Programs.
     def start(self, command_line):
-        started = self.call("start", command_line)
-        return Program(started["id"], started["pid"])
+        return self._start("start", command_line)
 
     def start_app(self, application, command_line):
-        started = self.call("start-app", application, command_line)
-        return Program(started["id"], started["pid"])
+        return self._start("start-app", application, command_line)
+
+    def _start(self, *command):
+        def attempt():
+            try:
+                started = self.call(*command)
+            except DriverError as error:
+                if str(error) == "CreateProcessA failed with error 1359":
+                    return quirks.NOT_STARTED
+                raise
+            return Program(started["id"], started["pid"])
+        return quirks.set_up(attempt)
 
     def wait(self, program, timeout_ms):
         """The exit code, or None after terminating a program still running then."""
