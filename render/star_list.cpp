@@ -6,12 +6,6 @@
 namespace roamlets {
 namespace {
 
-class CountSink final : public StarSink {
- public:
-  void star(float, float, float) override { ++count; }
-  std::uint32_t count = 0;
-};
-
 class DiscardSink final : public StarSink {
  public:
   void star(float, float, float) override {}
@@ -55,12 +49,7 @@ class PieceSink final : public StarSink {
 
 StarLists compile_starfield(std::int32_t density, Lcg& lcg) {
   const float step = star_step(density);
-  // How many stars there will be depends on the step alone; a copy of the
-  // generator counts them without disturbing it.
-  Lcg counting = lcg;
-  CountSink count;
-  build_starfield(step, counting, count);
-  const std::uint32_t pieces = (count.count + kStarsPerPiece - 1) / kStarsPerPiece;
+  const std::uint32_t pieces = (star_count(step) + kStarsPerPiece - 1) / kStarsPerPiece;
 
   const GLuint list = glGenLists(static_cast<GLsizei>(1 + pieces));
   if (list == 0) {

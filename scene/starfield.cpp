@@ -15,24 +15,32 @@ float star_step(std::int32_t density) {
   return static_cast<float>(static_cast<double>(density) * static_cast<double>(kDensityScale));
 }
 
-void build_starfield(float step, Lcg& lcg, StarSink& sink) {
+std::uint32_t star_count(float step) {
   // NaN fails the comparison too.
   if (!(step >= kMinStep)) {
     step = kMinStep;
   }
   const float budget = kStarHalfExtent * kStarHalfExtent * kStarHalfExtent;
+  std::uint32_t count = 0;
+  float acc = 0.0f;
+  do {
+    ++count;
+    acc = acc + step;
+  } while (acc < budget);
+  return count;
+}
+
+void build_starfield(float step, Lcg& lcg, StarSink& sink) {
   const int k = static_cast<int>(static_cast<double>(kStarHalfExtent) * -10.0);
   auto coordinate = [&]() {
     return static_cast<float>(static_cast<double>(k + lcg.draw(-2 * k)) * static_cast<double>(kStarGrid));
   };
-  float acc = 0.0f;
-  do {
+  for (std::uint32_t i = star_count(step); i > 0; --i) {
     const float y = coordinate();
     const float x = coordinate();
     const float z = coordinate();
     sink.star(x, y, z);
-    acc = acc + step;
-  } while (acc < budget);
+  }
 }
 
 }  // namespace roamlets

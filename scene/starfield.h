@@ -29,4 +29,8 @@ float star_step(std::int32_t density);
 // is bounded for.
 void build_starfield(float step, Lcg& lcg, StarSink& sink);
 
+// How many stars build_starfield emits for `step`; it depends on the step
+// alone, and takes no draws.
+std::uint32_t star_count(float step);
+
 }  // namespace roamlets
