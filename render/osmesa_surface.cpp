@@ -1,9 +1,10 @@
 #include "render/osmesa_surface.h"
 
 #include <GL/osmesa.h>
-#include <sys/mman.h>
 
 #include <cstring>
+
+#include "render/address_space.h"
 
 namespace roamlets {
 
@@ -12,14 +13,10 @@ namespace {
 // Mesa allocates its own colour, depth and stencil buffers at the first frame
 // and crashes when that fails. Room for them and for our own colour buffer,
 // with a margin for its drawing threads and compiled shaders, is asked for
-// beforehand and given back.
+// beforehand.
 bool room_for_mesa_buffers(int width, int height) {
   constexpr std::size_t kMargin = std::size_t{384} << 20;
-  const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u * 3u + kMargin;
-  void* room = ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (room == MAP_FAILED) return false;
-  ::munmap(room, bytes);
-  return true;
+  return address_space_free(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4u * 3u + kMargin);
 }
 
 }  // namespace

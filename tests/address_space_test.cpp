@@ -1,11 +1,11 @@
 // The memory headroom probe: room the process has, and room no process has.
-#include "host/posix_headroom.h"
+#include "render/address_space.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-namespace roamlets::host {
+namespace roamlets {
 namespace {
 
 TEST(Headroom, AnswersWhetherTheAddressSpaceHasRoom) {
@@ -15,4 +15,4 @@ TEST(Headroom, AnswersWhetherTheAddressSpaceHasRoom) {
 }
 
 }  // namespace
-}  // namespace roamlets::host
+}  // namespace roamlets

@@ -1,8 +1,8 @@
-#include "host/posix_headroom.h"
+#include "render/address_space.h"
 
 #include <sys/mman.h>
 
-namespace roamlets::host {
+namespace roamlets {
 
 bool address_space_free(std::size_t bytes) {
   // Inaccessible and unreserved: counted against the address-space limit, but
@@ -13,4 +13,4 @@ bool address_space_free(std::size_t bytes) {
   return true;
 }
 
-}  // namespace roamlets::host
+}  // namespace roamlets

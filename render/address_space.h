@@ -6,11 +6,11 @@
 
 #include <cstddef>
 
-namespace roamlets::host {
+namespace roamlets {
 
 // True when `bytes` more of address space can be mapped now (a limit such as
 // `ulimit -v` leaves room for them). Maps nothing that stays, and touches no
 // memory.
 bool address_space_free(std::size_t bytes);
 
-}  // namespace roamlets::host
+}  // namespace roamlets
