@@ -21,11 +21,13 @@ constexpr GLfloat kRestDistance = 3.0f;
 // a trail is counted at its worst, 48 segments each as long as the screen is
 // wide, up to the widest line Mesa draws: 130 per pixel of width.
 // Only the ratio to kAskEvery matters: a frame asks whether to go on each time
-// it has drawn about that much. Asking flushes OpenGL, up to a millisecond in
-// software, so a light frame (the defaults take 3 ms) never asks, the densest
-// field of small stars (60 ms) three times, and the heaviest frame (seconds:
-// stars 64 pixels wide and smoothed, the widest lines) after every piece of
-// stars and every trail.
+// it has drawn about that much. Asking first waits until OpenGL has drawn what
+// it was given (a software renderer draws on threads of its own and would run
+// dozens of pieces behind, which a close must then wait for when the context
+// goes), up to a millisecond or two in software, so a light frame (the
+// defaults take 3 ms) never asks, the densest field of small stars (60 ms)
+// three times, and the heaviest frame (seconds: stars 64 pixels wide and
+// smoothed, the widest lines) after every piece of stars and every trail.
 constexpr double kAskEvery = 20000.0;
 constexpr double kWidestLine = 255.0;
 
@@ -78,7 +80,7 @@ bool scene_render(const SceneState& scene, const Settings& settings, const Frame
     drawn += cost;
     if (drawn < kAskEvery) return false;
     drawn = 0.0;
-    glFlush();
+    glFinish();
     if (!abandon()) return false;
     glPopMatrix();
     return true;

@@ -25,8 +25,9 @@ void scene_render(const SceneState& scene, const Settings& settings);
 
 // The same frame, drawn so that a run can give it up part way: the star
 // field's pieces one by one, then the trails one by one. Whenever what it drew
-// since it last asked would take about 20 ms in software OpenGL, it flushes
-// OpenGL (which in software draws it) and asks `abandon`. Returns false when
+// since it last asked would take about 20 ms in software OpenGL, it waits
+// until OpenGL has drawn that (glFinish) and asks `abandon`: given up, the
+// frame leaves nothing queued that a close would wait for. Returns false when
 // that answered true: the model-view matrix is put back, but the back buffer
 // holds part of a frame and must not be shown. A frame drawn whole has the
 // pixels of one drawn without the questions.
