@@ -55,9 +55,7 @@ class FullScreenCases(SaverCases):
                           ("a movement of (3, 2)", lambda: self.display.move_pointer(ORIGIN[0] + 3, ORIGIN[1] + 2))):
             with self.subTest(what):
                 program, _, _ = self.start_full_screen()
-                # Past the first frame, where the renderer prepares its code and nothing can be given up.
-                wait_for(lambda: self.display.grab_scene(APPEAR_S).rgb.count(0) < WIDTH * HEIGHT * 3, APPEAR_S,
-                         what="the first frame")
+                self.wait_first_frame()
                 act()
                 self.assert_closes(program, what)
 

@@ -158,6 +158,7 @@ class HostileSettingsCases(SaverCases):
         """A full-screen run that must end within a few of its frames of a key
         press, however long its settings make a frame."""
         program, window, _ = self.start_full_screen()
+        self.wait_first_frame()
         within_ms = self.close_deadline_ms(window["hwnd"])
         self.display.press_key("space")
         self.assert_closes(program, "a key", within_ms)

@@ -7,6 +7,7 @@ import time
 import unittest
 
 from . import config, pictures, session
+from .display import HEIGHT, WIDTH
 from .runs import after_frames, record, wait_for
 
 SETTINGS_KEY = r"HKCU\Software\Vantorix\ScreenSavers\Roamlets"
@@ -112,6 +113,13 @@ class SaverCases(unittest.TestCase):
     def assert_closes(self, program, what, within_ms=CLOSE_MS):
         code = self.driver.wait(program, within_ms)
         self.assertEqual(code, 0, f"{what}: the saver did not end with 0 within {within_ms:.0f} ms (got {code})")
+
+    def wait_first_frame(self):
+        """Waits until the run has drawn a frame. In software OpenGL the first
+        one is where the renderer prepares its code, which no frame can give
+        up: a close is timed from past it."""
+        wait_for(lambda: self.display.grab_scene(APPEAR_S).rgb.count(0) < WIDTH * HEIGHT * 3, APPEAR_S,
+                 what="the first frame")
 
     def close_deadline_ms(self, hwnd, samples=5):
         """How long a close of the run that owns the window may take: CLOSE_MS,
