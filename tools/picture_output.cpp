@@ -88,12 +88,14 @@ bool replace_file(const std::string& target, int width, int height, const std::v
     ::close(temp.fd);
   }
   ok = ok && write_stream(file, width, height, rgba, error);
-  g_temporary_set = false;
   if (ok && std::rename(temp.path.c_str(), target.c_str()) != 0) {
     *error = std::strerror(errno);
     ok = false;
   }
   if (!ok) ::unlink(temp.path.c_str());
+  // Only now: a signal before the rename removes the file, one after it finds
+  // no file under that name.
+  g_temporary_set = false;
   return ok;
 }
 
