@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "settings/config_dialog.h"
+#include "settings/ranges.h"
 #include "tools/cli_numbers.h"
 #include "tools/quoted.h"
 #include "tools/setting_options.h"
