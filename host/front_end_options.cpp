@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "settings/config_dialog.h"
+#include "settings/ranges.h"
 #include "tools/cli_numbers.h"
 #include "tools/quoted.h"
 #include "tools/setting_options.h"
@@ -83,7 +83,7 @@ std::optional<std::uint32_t> parse_window_id(const std::string& text) {
   return id;
 }
 
-std::string front_end_usage() { return std::string(kUsage) + kSettingOptionsUsage; }
+std::string front_end_usage() { return kUsage + setting_options_usage(); }
 
 FrontEndParse parse_front_end_options(int argc, const char* const* argv, const char* screensaver_window,
                                       FrontEndOptions& options, std::string& error) {

@@ -10,7 +10,7 @@ constexpr float kSpawnScale = 0.01f;
 constexpr float kChaserSpeedScale = 1.0f / 11000.0f;
 
 std::size_t wanted_size(std::int32_t count) {
-  return static_cast<std::size_t>(std::clamp(count, std::int32_t{0}, kMaxPopulation));
+  return static_cast<std::size_t>(std::clamp(count, std::int32_t{0}, kMaxCount));
 }
 
 // A coordinate from -4.9 to 4.99, rounded once after the subtraction.

@@ -1,17 +1,15 @@
 // Growing and shrinking the two populations. Growing spawns movers with their
-// random starting values; shrinking removes the newest and draws nothing.
+// random starting values; shrinking removes the newest and draws nothing. A
+// count is taken as stored: it is clamped into 0..kMaxCount, a negative count
+// meaning none.
 #pragma once
 
 #include <cstdint>
 
 #include "scene/scene_state.h"
+#include "settings/ranges.h"
 
 namespace roamlets {
-
-// The most movers a population holds. A count from the store outside 0..500
-// is clamped into that range (a negative count means none), so a bad stored
-// value can neither hang the scene nor exhaust memory.
-inline constexpr std::int32_t kMaxPopulation = 500;
 
 // Brings the roamlets to `count`. Chasers whose roamlet is removed lose their
 // target until their next retarget.

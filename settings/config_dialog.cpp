@@ -1,6 +1,5 @@
 #include "settings/config_dialog.h"
 
-#include <algorithm>
 #include <string>
 
 #include "resources/resource_ids.h"
@@ -41,12 +40,6 @@ std::int32_t read_field_number(std::string_view text) {
   std::int32_t value = 0;
   for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) value = value * 10 + (text[at] - '0');
   return negative ? -value : value;
-}
-
-void clamp_to_dialog_ranges(Settings& s) {
-  s.NUM_ROAMLETS = std::clamp(s.NUM_ROAMLETS, kMinCount, kMaxCount);
-  s.NUM_CHASERS = std::clamp(s.NUM_CHASERS, kMinCount, kMaxCount);
-  s.DENSITY = std::clamp(s.DENSITY, kMinDensity, kMaxDensity);
 }
 
 void ConfigDialog::initialise(DialogControls& dialog) {

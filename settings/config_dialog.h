@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "settings/dialog_controls.h"
+#include "settings/ranges.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 
@@ -20,16 +21,6 @@ class SceneEdits {
   virtual void resize_chasers(std::int32_t count) = 0;
   virtual void rebuild_starfield(std::int32_t density) = 0;
 };
-
-// The ranges the count fields hold their settings to.
-inline constexpr std::int32_t kMinCount = 1;
-inline constexpr std::int32_t kMaxCount = 500;
-inline constexpr std::int32_t kMinDensity = 1;
-inline constexpr std::int32_t kMaxDensity = 30000;
-
-// Brings NUM_ROAMLETS, NUM_CHASERS and DENSITY into the ranges above, as
-// the dialog does with stored values when it opens.
-void clamp_to_dialog_ranges(Settings& settings);
 
 // The number a field holds: leading white space skipped, an optional sign,
 // then digits up to the first other character; no digits give 0. Only the

@@ -37,14 +37,14 @@ std::optional<int> help_or_usage_error(Parsed parsed, const char* tool, const ch
       return std::nullopt;
     case Parsed::Help:
       std::fputs(usage, stdout);
-      std::fputs(kSettingOptionsUsage, stdout);
+      std::fputs(setting_options_usage().c_str(), stdout);
       return 0;
     case Parsed::Bad:
       break;
   }
   std::fprintf(stderr, "%s: %s\n", tool, error.c_str());
   std::fputs(usage, stderr);
-  std::fputs(kSettingOptionsUsage, stderr);
+  std::fputs(setting_options_usage().c_str(), stderr);
   return 2;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/setting_options.h"
 
+#include "settings/ranges.h"
 #include "tools/cli_numbers.h"
 
 namespace roamlets {
@@ -19,6 +20,20 @@ std::optional<std::int32_t> parse_switch(std::string_view text) {
 }
 
 }  // namespace
+
+std::string setting_options_usage() {
+  // A count goes to the scene as a stored one would, so the scene's clamp is
+  // what the user gets.
+  const std::string clamped = " (clamped to 0.." + std::to_string(kMaxCount) + ")\n";
+  return "  --mode M         chase, rotate, snapshot, or a stored VIEW_MODE number\n"
+         "  --roamlets N     roamlet count" +
+         clamped + "  --chasers N      chaser count" + clamped +
+         "  --density N      star-field spacing: larger means fewer stars (1 is the densest)\n"
+         "  --line-width N   trail width in pixels\n"
+         "  --star-size N    star size in pixels\n"
+         "  --star-smooth B  round, additively blended stars: on, off or a number\n"
+         "  --fog B          exponential fog: on, off or a number\n";
+}
 
 const SettingOption* find_setting_option(std::string_view name) {
   static constexpr SettingOption kOptions[] = {

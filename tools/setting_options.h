@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "settings/settings.h"
@@ -12,15 +13,7 @@
 namespace roamlets {
 
 // One line per option, for usage texts.
-inline constexpr const char* kSettingOptionsUsage =
-    "  --mode M         chase, rotate, snapshot, or a stored VIEW_MODE number\n"
-    "  --roamlets N     roamlet count (clamped to 0..500)\n"
-    "  --chasers N      chaser count (clamped to 0..500)\n"
-    "  --density N      star-field spacing: larger means fewer stars (1 is the densest)\n"
-    "  --line-width N   trail width in pixels\n"
-    "  --star-size N    star size in pixels\n"
-    "  --star-smooth B  round, additively blended stars: on, off or a number\n"
-    "  --fog B          exponential fog: on, off or a number\n";
+std::string setting_options_usage();
 
 // What became of one `--name value` pair offered to a set of options.
 enum class OptionResult { NotOne, Applied, BadValue };

@@ -26,6 +26,7 @@
 
 #include "resources/resource_ids.h"
 #include "settings/config_dialog.h"
+#include "settings/ranges.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/stored_record.h"
 #include "tests/settings/fake_dialog.h"

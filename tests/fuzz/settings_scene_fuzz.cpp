@@ -25,6 +25,7 @@
 #include "render/star_list.h"
 #include "scene/population.h"
 #include "scene/scene_driver.h"
+#include "settings/ranges.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/stored_record.h"
 
@@ -44,7 +45,7 @@ constexpr int kFrameAfter[] = {0, 50, kTicks};
 bool finite(const Vec4& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 void check_population(const std::vector<Mover>& movers, std::int32_t count) {
-  FUZZ_CHECK(movers.size() == static_cast<std::size_t>(std::clamp(count, 0, kMaxPopulation)));
+  FUZZ_CHECK(movers.size() == static_cast<std::size_t>(std::clamp(count, 0, kMaxCount)));
   for (const Mover& m : movers) {
     FUZZ_CHECK(finite(m.position));
     for (const Vec4& point : m.trail.slots) FUZZ_CHECK(finite(point));
