@@ -66,11 +66,10 @@ saver_pid=$!
 
 mkdir -p out
 picture=$root/out/roamlets-saver.png
-# The scene is drawn into an off-screen X window (see tests/wine/harness/display.py).
-python3 - "$picture" <<'PY'
+# The scene is drawn into an off-screen X window (see tests/e2e/harness/display.py).
+PYTHONPATH=$root/tests python3 - "$picture" <<'PY'
 import os, sys
-sys.path.insert(0, "tests/wine")
-from harness.display import Display
+from e2e.harness.display import Display
 
 display = Display(os.environ["DISPLAY"])
 _, latest = display.animating_scene(timeout=60)

@@ -33,6 +33,8 @@ done
 
 scripts/deps.sh soak
 export PYTHONDONTWRITEBYTECODE=1
+# The soak runs import the end-to-end packages, which the tests folder holds.
+export PYTHONPATH=$PWD/tests
 started=$SECONDS
 
 # How the runs judge what they measured.

@@ -33,9 +33,11 @@ load=$!
 trap 'kill "$load" 2>/dev/null || true; wait "$load" 2>/dev/null || true' EXIT
 
 export PYTHONDONTWRITEBYTECODE=1
+# The suites are modules of the e2e package in the tests folder.
+export PYTHONPATH=$PWD/tests
 declare -A command=(
-  [wine]="python3 tests/wine/run_e2e.py --win64-build build/win64 --work"
-  [x11]="python3 tests/x11/run_x11_e2e.py --roamlets build/native/host/roamlets --work"
+  [wine]="python3 -m e2e.wine.run_e2e --win64-build build/win64 --work"
+  [x11]="python3 -m e2e.x11.run_x11_e2e --roamlets build/native/host/roamlets --work"
 )
 started=$SECONDS
 for run in $(seq "$runs"); do

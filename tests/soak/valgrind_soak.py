@@ -25,16 +25,15 @@ import sys
 import time
 from collections import namedtuple
 
+import growth
+import memcheck
+import xserver
+from e2e.harness.display import Display
+from e2e.x11 import xwindow
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TESTS = os.path.dirname(HERE)
 SOURCE = os.path.dirname(TESTS)
-sys.path[:0] = [HERE, os.path.join(TESTS, "x11"), os.path.join(TESTS, "wine")]
-
-import growth  # noqa: E402
-import memcheck  # noqa: E402
-import xserver  # noqa: E402
-import xwindow  # noqa: E402
-from harness.display import Display  # noqa: E402
 
 SUPPRESSIONS = os.path.join(HERE, "valgrind.supp")
 SEED = "2026"

@@ -23,13 +23,10 @@ import sys
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path[:0] = [HERE, os.path.join(os.path.dirname(HERE), "wine")]
-
-import growth  # noqa: E402
-import xserver  # noqa: E402
-from harness import config, session  # noqa: E402
-from harness.cases import SETTINGS_KEY, SaverCases  # noqa: E402
+import growth
+import xserver
+from e2e.wine import config, session
+from e2e.wine.saver_cases import SETTINGS_KEY, SaverCases
 
 MIB = growth.MIB
 

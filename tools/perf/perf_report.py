@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Measures every figure of docs/PERFORMANCE.md in one run and prints them as Markdown.
 
-    perf_report.py [--build build/native] [--scr build/win64/host/Roamlets.scr]
-                   [--work build/perf/report] [--only GROUP,...] [--quick] [--output FILE]
+    PYTHONPATH=tests python3 tools/perf/perf_report.py
+        [--build build/native] [--scr build/win64/host/Roamlets.scr]
+        [--work build/perf/report] [--only GROUP,...] [--quick] [--output FILE]
+
+(from the top folder; the tests folder holds the end-to-end runs' virtual display).
 
 Groups, in the order they run:
   tick     the simulation tick (scene_bench)
@@ -43,9 +46,9 @@ import sys
 import threading
 import time
 
+from e2e.harness.display import Display  # the e2e runs' virtual display
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-from harness.display import Display  # noqa: E402  (the e2e runs' virtual display)
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 WIDTH, HEIGHT = 1920, 1080
@@ -370,7 +373,7 @@ class Session:
         return path
 
     def only(self, group):
-        return f"`python3 tools/perf/perf_report.py --only {group}`"
+        return f"`PYTHONPATH=tests python3 tools/perf/perf_report.py --only {group}`"
 
 
     def add_section(self, title, text, lines):
@@ -772,7 +775,7 @@ class Session:
 
     def report(self):
         parts = ["## Figures", "",
-                 f"Measured by `python3 tools/perf/perf_report.py{' --quick' if self.args.quick else ''}` "
+                 f"Measured by `PYTHONPATH=tests python3 tools/perf/perf_report.py{' --quick' if self.args.quick else ''}` "
                  f"({time.strftime('%Y-%m-%d %H:%M %Z')})."
                  + (" Quick run: shortened measurements, not for the report." if self.args.quick else ""),
                  "", self.machine.markdown()]

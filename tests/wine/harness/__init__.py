@@ -1,1 +1,0 @@
-"""Harness of the end-to-end runs of the screen saver under Wine."""
