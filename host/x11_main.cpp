@@ -3,10 +3,11 @@
 //
 // As in a saver run on Windows: the settings are loaded, the window and its
 // OpenGL context made, the scene initialised (render state, star field, scene
-// model, fog) and given the window's size; then two independent 33 ms timers
-// step the simulation and draw frames, both from the one event loop, so a
-// tick and a frame never overlap. A full-screen run closes by the saver's
-// close rules; every run ends cleanly on SIGTERM, SIGINT and SIGHUP.
+// model, fog) and given the window's size, and the first frame drawn at once;
+// then two independent 33 ms timers step the simulation and draw frames, both
+// from the one event loop, so a tick and a frame never overlap. A full-screen
+// run closes by the saver's close rules; every run ends cleanly on SIGTERM,
+// SIGINT and SIGHUP.
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -109,6 +110,10 @@ class Run {
     timers_.start(Timer::Frame, start, kTimerPeriodMs);
     timers_.start(Timer::Tick, start, kTimerPeriodMs);
     surface_.map();
+    // The first frame at once rather than a period later: the root and a
+    // daemon's window are up already and send no Expose to draw it.
+    draw();
+    if (renderer_out_of_memory()) return 1;
 
     while (!done_) {
       // Checked on every pass: a loop kept busy by slow frames never waits.
