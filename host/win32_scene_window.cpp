@@ -9,14 +9,10 @@
 #include "host/host_state.h"
 #include "host/messages.h"
 #include "host/palette.h"
-#include "host/process_records.h"
+#include "host/saver_run.h"
 #include "host/win32_handles.h"
-#include "render/frame.h"
 #include "render/gl.h"
-#include "render/scene_setup.h"
 #include "scene/scene_driver.h"
-#include "scene/scene_state.h"
-#include "settings/settings.h"
 #include "settings/user_store.h"
 
 namespace roamlets::host {
@@ -24,7 +20,6 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 101;
 constexpr UINT_PTR kFrameTimer = 102;
-constexpr UINT kTimerPeriodMs = 33;
 constexpr WORD kIconId = 108;
 
 struct SceneWindowState {
@@ -37,6 +32,7 @@ struct SceneWindowState {
 };
 
 Host* g_host = nullptr;
+SaverRun* g_run = nullptr;
 SceneWindowState g_window;
 
 PIXELFORMATDESCRIPTOR requested_format() {
@@ -51,14 +47,12 @@ PIXELFORMATDESCRIPTOR requested_format() {
 
 void load_user_settings() {
   const auto store = make_user_settings_store();
-  load_settings(process_settings(), *store);
+  g_run->load(*store);
 }
 
-// A saver run writes back only the values the store lacks, so that it never
-// overwrites what a configuration run saved meanwhile.
 void save_user_settings() {
   const auto store = make_user_settings_store();
-  save_absent_settings(process_settings(), *store);
+  g_run->end(*store);
 }
 
 // A palette for a display format that needs one, selected and realised.
@@ -95,8 +89,8 @@ void create_scene(HWND window) {
   setup_palette();
   g_window.gl_context = wglCreateContext(g_window.scene_dc);
   wglMakeCurrent(g_window.scene_dc, g_window.gl_context);
-  scene_init(process_scene(), process_settings(), calendar_seed());
-  SetTimer(window, kFrameTimer, kTimerPeriodMs, nullptr);
+  g_run->start(calendar_seed());
+  SetTimer(window, kFrameTimer, static_cast<UINT>(kTimerPeriodMs), nullptr);
 }
 
 void destroy_scene(HWND window) {
@@ -119,7 +113,7 @@ void destroy_scene(HWND window) {
 void paint_frame(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  if (scene_render(process_scene(), process_settings(), [] { return close_pending(*g_host); })) {
+  if (g_run->frame([] { return close_pending(*g_host); })) {
     SwapBuffers(g_window.scene_dc);
   }
   EndPaint(window, &paint);
@@ -134,7 +128,7 @@ LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM l
       destroy_scene(window);
       return 0;
     case WM_SIZE:
-      scene_resize(process_scene(), LOWORD(lparam), HIWORD(lparam));
+      g_run->resize(LOWORD(lparam), HIWORD(lparam));
       return 0;
     case WM_PAINT:
       paint_frame(window);
@@ -184,7 +178,7 @@ void on_saver_created(HWND saver) {
   g_window.scene_window =
       CreateWindowExA(0, kSceneClassName, kSceneWindowTitle, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                       0, 0, g_window.saver_width, g_window.saver_height, saver, nullptr, instance, nullptr);
-  SetTimer(saver, kTickTimer, kTimerPeriodMs, nullptr);
+  SetTimer(saver, kTickTimer, static_cast<UINT>(kTimerPeriodMs), nullptr);
 }
 
 void on_saver_destroyed(HWND saver) {
@@ -196,7 +190,10 @@ void on_saver_destroyed(HWND saver) {
 
 }  // namespace
 
-SceneSaverProcedure::SceneSaverProcedure(Host& host) { g_host = &host; }
+SceneSaverProcedure::SceneSaverProcedure(Host& host) : run_(EndOfRunSave::AbsentValues) {
+  g_host = &host;
+  g_run = &run_;
+}
 
 LResult SceneSaverProcedure::handle(const Message& message) {
   switch (message.id) {
@@ -207,7 +204,7 @@ LResult SceneSaverProcedure::handle(const Message& message) {
       on_saver_destroyed(to_hwnd(message.window));
       return 0;
     case kWmTimer:
-      scene_tick(process_scene(), process_settings());
+      run_.tick();
       return 0;
     default:
       return default_saver_proc(*g_host, message);

@@ -3,10 +3,11 @@
 //
 // As in a saver run on Windows: the settings are loaded, the window and its
 // OpenGL context made, the scene initialised (render state, star field, scene
-// model, fog) and given the window's size; then two independent 33 ms timers
-// step the simulation and draw frames, both from the one event loop, so a
-// tick and a frame never overlap. A full-screen run closes by the saver's
-// close rules; every run ends cleanly on SIGTERM, SIGINT and SIGHUP.
+// model, fog) and given the window's size, and the first frame drawn at once;
+// then two independent 33 ms timers step the simulation and draw frames, both
+// from the one event loop, so a tick and a frame never overlap. A full-screen
+// run closes by the saver's close rules; every run ends cleanly on SIGTERM,
+// SIGINT and SIGHUP.
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -25,14 +26,12 @@
 #include "host/front_end_options.h"
 #include "host/host_state.h"
 #include "host/posix_signals.h"
-#include "host/process_records.h"
+#include "host/saver_run.h"
 #include "host/timer_schedule.h"
 #include "host/x11_input.h"
 #include "host/x11_surface.h"
 #include "render/address_space.h"
-#include "render/frame.h"
 #include "render/gl.h"
-#include "render/scene_setup.h"
 #include "scene/scene_driver.h"
 #include "settings/posix_file_store.h"
 #include "settings/ranges.h"
@@ -42,8 +41,6 @@
 
 namespace roamlets::host {
 namespace {
-
-constexpr std::int64_t kTimerPeriodMs = 33;
 
 std::int64_t now_ms() {
   using namespace std::chrono;
@@ -90,14 +87,14 @@ int save(const FrontEndOptions& options) {
 // One run on an open display, until it closes or a signal ends it.
 class Run {
  public:
-  Run(Display* display, GlSurface& surface, const FrontEndOptions& options, EndSignals& signals)
+  Run(Display* display, GlSurface& surface, const FrontEndOptions& options, EndSignals& signals,
+      SaverRun& run)
       : display_(display),
         surface_(surface),
         options_(options),
         signals_(signals),
         input_(display, surface.window()),
-        scene_(process_scene()),
-        settings_(process_settings()) {}
+        run_(run) {}
 
   // Runs until the run ends: 0, or 1 (with a message) when the renderer ran
   // out of memory.
@@ -106,13 +103,17 @@ class Run {
       std::fprintf(stderr, "roamlets: out of memory: not enough left for the renderer\n");
       return 1;
     }
-    scene_init(scene_, settings_, options_.seed.value_or(calendar_seed()));
+    run_.start(options_.seed.value_or(calendar_seed()));
     resize(surface_.width(), surface_.height());
     if (renderer_out_of_memory()) return 1;
     const std::int64_t start = now_ms();
     timers_.start(Timer::Frame, start, kTimerPeriodMs);
     timers_.start(Timer::Tick, start, kTimerPeriodMs);
     surface_.map();
+    // The first frame at once rather than a period later: the root and a
+    // daemon's window are up already and send no Expose to draw it.
+    draw();
+    if (renderer_out_of_memory()) return 1;
 
     while (!done_) {
       // Checked on every pass: a loop kept busy by slow frames never waits.
@@ -123,7 +124,7 @@ class Run {
       const std::int64_t now = now_ms();
       if (const std::optional<Timer> due = timers_.take_due(now)) {
         if (*due == Timer::Tick) {
-          scene_tick(scene_, settings_);
+          run_.tick();
         } else {
           draw();
           if (renderer_out_of_memory()) return 1;
@@ -144,7 +145,7 @@ class Run {
     constexpr std::size_t kPerStar = 128;
     constexpr std::size_t kPerPixel = 16;
     constexpr std::size_t kWorking = std::size_t{32} << 20;
-    const std::size_t stars = 337500u / static_cast<std::size_t>(std::max(settings_.DENSITY, 1)) + 1;
+    const std::size_t stars = 337500u / static_cast<std::size_t>(std::max(run_.settings().DENSITY, 1)) + 1;
     const auto side = [](int pixels) {
       return static_cast<std::size_t>(std::clamp(pixels, 1, kMaxWindowSide));
     };
@@ -166,14 +167,14 @@ class Run {
   // A window larger than the renderer draws (another program's, which can
   // grow at any time) is drawn in its corner at the largest size.
   void resize(int width, int height) {
-    scene_resize(scene_, std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
+    run_.resize(std::min(width, kMaxWindowSide), std::min(height, kMaxWindowSide));
   }
 
   // A frame can take seconds in software OpenGL. One drawn while the run is
   // to end is given up between its pieces and never shown, so the end comes
   // at once.
   void draw() {
-    if (scene_render(scene_, settings_, [this] { return end_waiting(); })) surface_.swap();
+    if (run_.frame([this] { return end_waiting(); })) surface_.swap();
   }
 
   // The next event: one read ahead while a frame was drawn, or one from the
@@ -286,8 +287,7 @@ class Run {
   EndSignals& signals_;
   X11InputPlatform input_;
   HostState state_;
-  SceneState& scene_;
-  const Settings& settings_;
+  SaverRun& run_;
   TimerSchedule timers_;
   std::deque<XEvent> read_ahead_;
   bool done_ = false;
@@ -308,9 +308,10 @@ int run(int argc, char** argv) {
   }
   if (options.save_settings) return save(options);
 
-  Settings& settings = process_settings();
-  load_settings(settings, *make_user_settings_store());
-  options.apply_overrides(settings);
+  // The options apply to this run only: the run writes nothing back.
+  SaverRun saver_run(EndOfRunSave::Nothing);
+  saver_run.load(*make_user_settings_store());
+  options.apply_overrides(saver_run.settings());
 
   EndSignals signals;
   if (!signals.install()) {
@@ -331,7 +332,8 @@ int run(int argc, char** argv) {
 
   int status = 1;
   if (std::unique_ptr<GlSurface> surface = GlSurface::create(display, options, error)) {
-    status = Run(display, *surface, options, signals).loop();
+    status = Run(display, *surface, options, signals, saver_run).loop();
+    saver_run.end(*make_user_settings_store());
   } else {
     std::fprintf(stderr, "roamlets: %s\n", error.c_str());
   }
