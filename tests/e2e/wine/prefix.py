@@ -58,10 +58,17 @@ def _stop_server(env):
 
 def make_template(display, path):
     """A fresh prefix with the run's settings, its registry written to disk."""
-    shutil.rmtree(path, ignore_errors=True)
     env = base_env(display, path)
     with open(path + ".log", "w") as log:
-        subprocess.run([config.WINE64, "wineboot", "-i"], env=env, stdout=log, stderr=log, check=True, timeout=180)
+        def boot():
+            shutil.rmtree(path, ignore_errors=True)
+            if subprocess.run([config.WINE64, "wineboot", "-i"], env=env, stdout=log, stderr=log,
+                              timeout=180).returncode == 0:
+                return path
+            _stop_server(env)
+            return quirks.BOOT_FAILED
+
+        quirks.set_up(boot)
         registry_file = path + ".reg"
         with open(registry_file, "w") as out:
             out.write(TEMPLATE_REGISTRY)
