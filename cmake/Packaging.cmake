@@ -26,7 +26,7 @@ install(CODE [[
   endif()
   execute_process(COMMAND "${CMAKE_COMMAND}" --build "${roamlets_win32_build_dir}" COMMAND_ERROR_IS_FATAL ANY)
 ]])
-install(PROGRAMS "${ROAMLETS_WIN32_BUILD_DIR}/host/Roamlets.scr" DESTINATION 32-bit)
+install(PROGRAMS "${ROAMLETS_WIN32_BUILD_DIR}/win32/Roamlets.scr" DESTINATION 32-bit)
 # Install rules strip targets only, and with this build's strip: the staged
 # copy of the 32-bit program goes through the 32-bit build's own.
 install(CODE [[

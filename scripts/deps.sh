@@ -3,7 +3,7 @@
 #   scripts/deps.sh native   - the Linux build: compiler, CMake, Ninja, GoogleTest,
 #                              Google Benchmark, Python, off-screen Mesa OpenGL
 #                              with GLU, libpng, pkg-config; Xlib and Mesa's
-#                              GLX for the X front end, xdpyinfo to find a
+#                              GLX for the Linux program, xdpyinfo to find a
 #                              display; and what the Debian package needs:
 #                              dpkg-shlibdeps (dpkg-dev) and file
 #   scripts/deps.sh saver    - what scripts/run-saver.sh needs: CMake, Ninja, the

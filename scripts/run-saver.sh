@@ -14,7 +14,7 @@ scripts/deps.sh saver
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target roamlets_scr
 
-saver=$root/build/win64/host/Roamlets.scr
+saver=$root/build/win64/win32/Roamlets.scr
 wine=/usr/lib/wine/wine64
 export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all WINELOADER=$wine
 export WINESERVER=/usr/lib/wine/wineserver64 WINEDLLOVERRIDES="mscoree,mshtml="

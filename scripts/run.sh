@@ -13,7 +13,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   cmake --build --preset native --target roamlets
   echo "Running Roamlets on $DISPLAY: Escape or q closes its window (with --fullscreen: any key,"
   echo "a click or moving the mouse)."
-  exec build/native/host/roamlets "$@"
+  exec build/native/x11/roamlets "$@"
 fi
 
 echo "No usable display (DISPLAY='${DISPLAY:-}'): drawing pictures with the headless renderer instead."

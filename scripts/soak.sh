@@ -57,7 +57,7 @@ if [ "$which" != valgrind ]; then
 fi
 if [ "$which" != wine ]; then
   echo "== valgrind soak"
-  python3 tests/soak/valgrind_soak.py --roamlets build/native/host/roamlets --work build/soak/valgrind \
+  python3 tests/soak/valgrind_soak.py --roamlets build/native/x11/roamlets --work build/soak/valgrind \
     "${valgrind_args[@]}" || failed+=(valgrind)
 fi
 

@@ -37,7 +37,7 @@ export PYTHONDONTWRITEBYTECODE=1
 export PYTHONPATH=$PWD/tests
 declare -A command=(
   [wine]="python3 -m e2e.wine.run_e2e --win64-build build/win64 --work"
-  [x11]="python3 -m e2e.x11.run_x11_e2e --roamlets build/native/host/roamlets --work"
+  [x11]="python3 -m e2e.x11.run_x11_e2e --roamlets build/native/x11/roamlets --work"
 )
 started=$SECONDS
 for run in $(seq "$runs"); do

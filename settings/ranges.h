@@ -1,5 +1,5 @@
 // The ranges of the count and density settings, defined here alone: the
-// scene, the configuration dialog, the front ends' options and the tests
+// scene, the configuration dialog, the Linux program's options and the tests
 // all read them from this header.
 #pragma once
 

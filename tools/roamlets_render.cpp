@@ -25,11 +25,11 @@
 #include "scene/scene_driver.h"
 #include "settings/settings.h"
 #include "settings/user_store.h"
-#include "tools/cli_numbers.h"
-#include "tools/command_line.h"
+#include "cli/cli_numbers.h"
+#include "cli/command_line.h"
 #include "tools/picture_output.h"
 #include "tools/progress_line.h"
-#include "tools/quoted.h"
+#include "cli/quoted.h"
 
 namespace roamlets {
 namespace {

@@ -19,8 +19,8 @@
 #include "scene/starfield.h"
 #include "scene/x87_precision.h"
 #include "settings/settings.h"
-#include "tools/cli_numbers.h"
-#include "tools/command_line.h"
+#include "cli/cli_numbers.h"
+#include "cli/command_line.h"
 
 namespace roamlets {
 namespace {

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <string>
 
-#include "host/command_line.h"
+#include "saver/run_modes.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tests/host/fake_platform.h"
+#include "tests/saver/fake_platform.h"
 
-namespace roamlets::host {
+namespace roamlets::saver {
 namespace {
 
 using testing::FakeHost;
@@ -172,10 +172,10 @@ void check_tail(const char* tail, bool on_win9x) {
 }
 
 }  // namespace
-}  // namespace roamlets::host
+}  // namespace roamlets::saver
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace roamlets::host;
+  using namespace roamlets::saver;
   // The raw line as the system hands it over: NUL-terminated, so it ends at
   // the input's first NUL byte.
   const std::string line(reinterpret_cast<const char*>(data), size);

@@ -25,11 +25,11 @@
 #include <string>
 
 #include "resources/resource_ids.h"
-#include "settings/config_dialog.h"
+#include "saver/config_dialog.h"
 #include "settings/ranges.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/stored_record.h"
-#include "tests/settings/fake_dialog.h"
+#include "tests/saver/fake_dialog.h"
 
 namespace roamlets::fuzz {
 namespace {

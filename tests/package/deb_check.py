@@ -132,7 +132,7 @@ def check_package(deb, version, arch, build, scratch):
                  for name, m in members.items() if (m.uid, m.gid) != (0, 0)]
 
     stripped = scratch / "roamlets"
-    shutil.copyfile(build / "host" / "roamlets", stripped)
+    shutil.copyfile(build / "x11" / "roamlets", stripped)
     run(cache_value(build, "CMAKE_STRIP"), str(stripped))
     for path, want, what in ((PROGRAM, stripped.read_bytes(), "the current build's program, stripped"),
                              (PANEL, SOURCE_XML.read_bytes(), str(SOURCE_XML))):
@@ -168,7 +168,7 @@ def check_install(build, scratch):
         found = check_layout(tree(top), under_top)
         root = top / under_top
         if (root / PROGRAM).is_file() and \
-                (root / PROGRAM).read_bytes() != (build / "host" / "roamlets").read_bytes():
+                (root / PROGRAM).read_bytes() != (build / "x11" / "roamlets").read_bytes():
             found.append(f"{PROGRAM} is not the current build's program")
         if (root / LINK).is_symlink() and \
                 not ((root / LINK).exists() and

@@ -56,7 +56,7 @@ def check_program(data, machine, build_dir):
     if debug:
         problems.append(f"is not stripped: it has {', '.join(debug)}")
     built = pe_check.named_sections(
-        pe_check.load((build_dir / "host" / "Roamlets.scr").read_bytes()))
+        pe_check.load((build_dir / "win32" / "Roamlets.scr").read_bytes()))
     if without_debug(sections) != without_debug(built):
         problems.append(f"is not the program of {build_dir} without its debug sections")
     return problems

@@ -83,7 +83,7 @@ class AlteredPackages(unittest.TestCase):
     def test_unstripped_and_changed_programs_are_reported(self):
         for machine, folder in package_check.FOLDERS.items():
             with self.subTest(machine=machine):
-                built = (BUILD_DIRS[machine] / "host" / "Roamlets.scr").read_bytes()
+                built = (BUILD_DIRS[machine] / "win32" / "Roamlets.scr").read_bytes()
                 problems = self.problems({f"{folder}/Roamlets.scr": built})
                 self.assertEqual(len(problems), 1)
                 self.assertRegex(problems[0], rf"^{folder}/Roamlets.scr is not stripped: "

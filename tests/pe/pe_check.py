@@ -14,7 +14,7 @@ when
    carries the project's version.
 
 Usage: pe_check.py BUILD_DIR --machine {x86,x64} --version X.Y.Z
-Looks at BUILD_DIR/host/Roamlets.scr; exit status 1 when there is a problem.
+Looks at BUILD_DIR/win32/Roamlets.scr; exit status 1 when there is a problem.
 """
 
 import argparse
@@ -284,8 +284,8 @@ def check_program(image, machine):
 
 
 def check(build_dir, machine, version):
-    """Problems found with BUILD_DIR/host/Roamlets.scr, as sentences."""
-    path = build_dir / "host" / "Roamlets.scr"
+    """Problems found with BUILD_DIR/win32/Roamlets.scr, as sentences."""
+    path = build_dir / "win32" / "Roamlets.scr"
     if not path.is_file():
         return [f"{path} does not exist: build that preset first"]
     image = load(path.read_bytes())
@@ -309,7 +309,7 @@ def main(argv):
     for problem in problems:
         print(f"{args.build_dir}: {problem}")
     if not problems:
-        print(f"{args.build_dir / 'host' / 'Roamlets.scr'}: imports, instructions and resources as expected")
+        print(f"{args.build_dir / 'win32' / 'Roamlets.scr'}: imports, instructions and resources as expected")
     return 1 if problems else 0
 
 

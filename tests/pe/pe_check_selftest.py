@@ -20,7 +20,7 @@ VERSION = ""  # the project's, from the command line
 
 
 def program(build_dir):
-    return pe_check.load((build_dir / "host" / "Roamlets.scr").read_bytes())
+    return pe_check.load((build_dir / "win32" / "Roamlets.scr").read_bytes())
 
 
 class ImportRules(unittest.TestCase):
@@ -58,8 +58,8 @@ class ImportRules(unittest.TestCase):
 class FaultyPrograms(unittest.TestCase):
     def altered(self, build_dir, scratch, data):
         folder = Path(scratch)
-        (folder / "host").mkdir()
-        (folder / "host" / "Roamlets.scr").write_bytes(data)
+        (folder / "win32").mkdir()
+        (folder / "win32" / "Roamlets.scr").write_bytes(data)
         shutil.copy(build_dir / "CMakeCache.txt", folder)
         return folder
 

@@ -140,7 +140,7 @@ REPORT = """<?xml version="1.0"?>
 <error>
   <unique>0x1</unique><kind>InvalidRead</kind><what>Invalid read of size 4</what>
   <stack>
-    <frame><ip>0x1</ip><obj>/src/build/native/host/roamlets</obj><fn>roamlets::scene_tick()</fn>
+    <frame><ip>0x1</ip><obj>/src/build/native/x11/roamlets</obj><fn>roamlets::scene_tick()</fn>
       <dir>/src/scene</dir><file>/src/scene/scene_driver.cpp</file><line>40</line></frame>
     <frame><ip>0x2</ip><obj>/lib/libc.so.6</obj><fn>(below main)</fn></frame>
   </stack>
@@ -187,7 +187,7 @@ class MemcheckReportTest(unittest.TestCase):
 
     def test_our_frames_are_marked(self):
         report = memcheck.read_report(self.write("v.xml", REPORT))
-        text = memcheck.describe(report.errors[0], "/src/build/native/host/roamlets", "/src")
+        text = memcheck.describe(report.errors[0], "/src/build/native/x11/roamlets", "/src")
         self.assertIn("* roamlets::scene_tick() (/src/scene/scene_driver.cpp:40)", text)
         self.assertIn("  (below main) (/lib/libc.so.6)", text)
 
@@ -206,7 +206,7 @@ class SuppressionGuardTest(unittest.TestCase):
     def test_frames_that_could_match_our_code_are_refused(self):
         cases = {
             "fun:_ZN8roamlets12scene_renderE*": "names our own code",
-            "obj:*/host/roamlets": "names our own code",
+            "obj:*/x11/roamlets": "names our own code",
             "...": "bare wildcard",
             "fun:*": "bare wildcard",
             "obj:*": "bare wildcard",

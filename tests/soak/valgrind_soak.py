@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Soak run of roamlets, the X front end, under valgrind's memcheck.
+"""Soak run of roamlets, the Linux program, under valgrind's memcheck.
 
-    valgrind_soak.py --roamlets build/native/host/roamlets --work build/soak/valgrind
+    valgrind_soak.py --roamlets build/native/x11/roamlets --work build/soak/valgrind
                      [--seconds 120] [--size 320x240] [--only NAME ...]
 
 Four runs, one after another, on a virtual display of their own: the default

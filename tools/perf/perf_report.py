@@ -2,7 +2,7 @@
 """Measures every figure of docs/PERFORMANCE.md in one run and prints them as Markdown.
 
     PYTHONPATH=tests python3 tools/perf/perf_report.py
-        [--build build/native] [--scr build/win64/host/Roamlets.scr]
+        [--build build/native] [--scr build/win64/win32/Roamlets.scr]
         [--work build/perf/report] [--only GROUP,...] [--quick] [--output FILE]
 
 (from the top folder; the tests folder holds the end-to-end runs' virtual display).
@@ -361,7 +361,7 @@ class Session:
         self.wine_prefix = os.path.join(self.work, "wine-prefix")
         self.wine_env = {"WINEPREFIX": self.wine_prefix, "WINELOADER": WINE, "WINESERVER": WINESERVER,
                          "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEDEBUG": "-all"}
-        self.roamlets = os.path.join(self.build, "host", "roamlets")
+        self.roamlets = os.path.join(self.build, "x11", "roamlets")
         self.swap_counter = os.path.join(self.work, "swap_counter.so")
         self.clear_probe = os.path.join(self.work, "clear_probe")
         self.display = None
@@ -787,7 +787,7 @@ class Session:
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "native"))
-    parser.add_argument("--scr", default=os.path.join(ROOT, "build", "win64", "host", "Roamlets.scr"))
+    parser.add_argument("--scr", default=os.path.join(ROOT, "build", "win64", "win32", "Roamlets.scr"))
     parser.add_argument("--work", default=os.path.join(ROOT, "build", "perf", "report"))
     parser.add_argument("--only", default=",".join(GROUPS), help="groups to run, comma-separated: " + ", ".join(GROUPS))
     parser.add_argument("--hacks", default=",".join(HACK_DELAYS_US))

@@ -10,7 +10,7 @@ class Config:
     def __init__(self, win64_build, work):
         self.win64_build = os.path.abspath(win64_build)
         self.work = os.path.abspath(work)
-        self.saver = os.path.join(self.win64_build, "host", "Roamlets.scr")
+        self.saver = os.path.join(self.win64_build, "win32", "Roamlets.scr")
         tests = os.path.join(self.win64_build, "tests", "e2e", "wine")
         self.driver = os.path.join(tests, "wine-driver.exe")
         self.password_provider = os.path.join(tests, "PASSWORD.CPL")

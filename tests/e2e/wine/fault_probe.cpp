@@ -8,17 +8,17 @@
 
 #include <new>
 
-#include "host/win32_host.h"
-#include "host/win32_platform.h"
+#include "win32/win32_host.h"
+#include "win32/win32_platform.h"
 
 namespace {
 
 constexpr UINT kFaultMessage = WM_APP + 0x7F;
 constexpr UINT kThrowMessage = WM_APP + 0x7E;
 
-class FaultingPlatform final : public roamlets::host::Win32Platform {
+class FaultingPlatform final : public roamlets::saver::Win32Platform {
  public:
-  FaultingPlatform() : Win32Platform(roamlets::host::saver_window_callback) {}
+  FaultingPlatform() : Win32Platform(roamlets::saver::saver_window_callback) {}
 
   int message_loop() override {
     MSG message{};
@@ -39,5 +39,5 @@ class FaultingPlatform final : public roamlets::host::Win32Platform {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FaultingPlatform platform;
-  ExitProcess(static_cast<UINT>(roamlets::host::saver_entry(platform)));
+  ExitProcess(static_cast<UINT>(roamlets::saver::saver_entry(platform)));
 }

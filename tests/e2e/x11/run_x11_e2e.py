@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs the end-to-end cases of the native program roamlets on a virtual X display.
 
-    python3 -m e2e.x11.run_x11_e2e --roamlets build/native/host/roamlets --work <folder> [name filter ...]
+    python3 -m e2e.x11.run_x11_e2e --roamlets build/native/x11/roamlets --work <folder> [name filter ...]
 
 (from the tests folder, or with it on PYTHONPATH).
 

@@ -1,0 +1,12 @@
+// The configuration run on Windows: the configuration dialog over the
+// process's settings, the user's store and the process's scene model.
+#pragma once
+
+#include <windows.h>
+
+namespace roamlets::saver {
+
+// The dialog's end code, or -1 when it cannot be created.
+int run_configuration(HINSTANCE instance, HWND owner);
+
+}  // namespace roamlets::saver
