@@ -1,7 +1,7 @@
 // The records a process works on, one of each: the scene model and the user's
 // settings. A saver run builds, ticks and draws the scene from the settings;
 // a configuration run edits the settings and applies count and density edits
-// to the scene at once.
+// to the scene at once. Each program owns one and hands it to the run.
 #pragma once
 
 #include "scene/scene_state.h"
@@ -9,7 +9,9 @@
 
 namespace roamlets::saver {
 
-SceneState& process_scene();
-Settings& process_settings();
+struct ProcessRecords {
+  SceneState scene;
+  Settings settings;
+};
 
 }  // namespace roamlets::saver

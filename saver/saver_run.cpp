@@ -1,13 +1,12 @@
 #include "saver/saver_run.h"
 
-#include "saver/process_records.h"
 #include "render/scene_setup.h"
 #include "scene/scene_driver.h"
 
 namespace roamlets::saver {
 
-SaverRun::SaverRun(EndOfRunSave end_save)
-    : scene_(process_scene()), settings_(process_settings()), end_save_(end_save) {}
+SaverRun::SaverRun(ProcessRecords& records, EndOfRunSave end_save)
+    : scene_(records.scene), settings_(records.settings), end_save_(end_save) {}
 
 void SaverRun::load(SettingsStore& store) { load_settings(settings_, store); }
 

@@ -2,13 +2,14 @@
 // the user's store, the scene initialised with the seed and given the
 // window's size, two independent timers of one period (one steps the
 // simulation, one draws a frame), and what the run writes back to the store
-// when it ends. The front ends own the windows, the OpenGL context and the
+// when it ends. The programs own the windows, the OpenGL context and the
 // delivery of the timers, and call in here.
 #pragma once
 
 #include <cstdint>
 
 #include "render/frame.h"
+#include "saver/process_records.h"
 #include "scene/scene_state.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -31,9 +32,8 @@ enum class EndOfRunSave {
 
 class SaverRun {
  public:
-  // Works on the process's records, process_scene() and process_settings(),
-  // which outlive the run.
-  explicit SaverRun(EndOfRunSave end_save);
+  // Works on `records`, which outlive the run.
+  SaverRun(ProcessRecords& records, EndOfRunSave end_save);
 
   Settings& settings() { return settings_; }
 

@@ -1,6 +1,5 @@
 #include "win32/win32_configuration.h"
 
-#include "saver/process_records.h"
 #include "render/star_list.h"
 #include "scene/population.h"
 #include "settings/user_store.h"
@@ -25,11 +24,11 @@ class SceneModelEdits final : public SceneEdits {
 
 }  // namespace
 
-int run_configuration(HINSTANCE instance, HWND owner) {
-  SceneModelEdits edits(process_scene());
+int configure_settings(HINSTANCE instance, HWND owner, ProcessRecords& records) {
+  SceneModelEdits edits(records.scene);
   const auto store = make_user_settings_store();
-  ConfigDialog dialog(process_settings(), *store, edits);
-  return run_config_dialog(instance, owner, dialog);
+  ConfigDialog dialog(records.settings, *store, edits);
+  return config_dialog_box(instance, owner, dialog);
 }
 
 }  // namespace roamlets::saver

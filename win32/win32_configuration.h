@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include "saver/process_records.h"
+
 namespace roamlets::saver {
 
 // The dialog's end code, or -1 when it cannot be created.
-int run_configuration(HINSTANCE instance, HWND owner);
+int configure_settings(HINSTANCE instance, HWND owner, ProcessRecords& records);
 
 }  // namespace roamlets::saver

@@ -9,8 +9,7 @@
 namespace roamlets {
 namespace {
 
-// The decisions of the configuration dialog that is open, if any.
-ConfigDialog* g_config = nullptr;
+INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 class Win32DialogControls final : public DialogControls {
  public:
@@ -51,30 +50,6 @@ class Win32DialogControls final : public DialogControls {
 
 std::uint16_t command_id(WPARAM wparam) { return LOWORD(wparam); }
 
-}  // namespace
-
-int run_config_dialog(HINSTANCE instance, HWND owner, ConfigDialog& dialog) {
-  g_config = &dialog;
-  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURE), owner, config_dialog_proc, 0);
-  g_config = nullptr;
-  return static_cast<int>(result);
-}
-
-INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  if (!g_config) return FALSE;
-  Win32DialogControls controls(dialog);
-  switch (message) {
-    case WM_INITDIALOG:
-      g_config->initialise(controls);
-      return TRUE;
-    case WM_COMMAND:
-      g_config->command(controls, command_id(wparam));
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
 INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
@@ -92,6 +67,33 @@ INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     default:
       return FALSE;
   }
+}
+
+// The dialog's decisions come as its creation parameter and stay with the
+// dialog from WM_INITDIALOG on; what comes before (WM_SETFONT) is the dialog
+// manager's.
+INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+  auto* const config = reinterpret_cast<ConfigDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (config == nullptr) return FALSE;
+  Win32DialogControls controls(dialog);
+  switch (message) {
+    case WM_INITDIALOG:
+      config->initialise(controls);
+      return TRUE;
+    case WM_COMMAND:
+      config->command(controls, command_id(wparam));
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+int config_dialog_box(HINSTANCE instance, HWND owner, ConfigDialog& dialog) {
+  return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_CONFIGURE), owner, config_dialog_proc,
+                                          reinterpret_cast<LPARAM>(&dialog)));
 }
 
 }  // namespace roamlets

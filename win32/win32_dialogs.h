@@ -11,9 +11,6 @@ namespace roamlets {
 
 // Runs dialog 2003 modally, owned by `owner` (may be null), with `dialog`
 // deciding; returns the dialog's end code, or -1 when it cannot be created.
-int run_config_dialog(HINSTANCE instance, HWND owner, ConfigDialog& dialog);
-
-INT_PTR CALLBACK config_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
-INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+int config_dialog_box(HINSTANCE instance, HWND owner, ConfigDialog& dialog);
 
 }  // namespace roamlets

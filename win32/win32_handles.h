@@ -17,4 +17,16 @@ inline Message to_message(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
   return {to_window(window), id, wparam, lparam};
 }
 
+// The object a window was made with as its creation data (CreateWindowExA's
+// last argument), kept with the window from WM_NCCREATE on. Null for the one
+// message before that, WM_GETMINMAXINFO, which then gets the default handling.
+template <typename Data>
+Data* creation_data(HWND window, UINT id, LPARAM lparam) {
+  if (id == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  return reinterpret_cast<Data*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 }  // namespace roamlets::saver

@@ -55,12 +55,30 @@ LONG WINAPI fault_filter(EXCEPTION_POINTERS* exception) {
   ExitProcess(kUncaughtExceptionStatus);
 }
 
+// The saver window class's procedure: the window is made with its platform
+// as its creation data.
+LRESULT CALLBACK saver_window_procedure(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  auto* const platform = creation_data<Win32Platform>(window, id, lparam);
+  if (platform == nullptr) return DefWindowProcA(window, id, wparam, lparam);
+  return platform->saver_window_message(to_message(window, id, wparam, lparam));
+}
+
 template <typename Function>
 Function entry_as(Entry entry) {
   return reinterpret_cast<Function>(entry);
 }
 
 }  // namespace
+
+void Win32Platform::serve(Host& host, SaverProcedure& next, ProcessRecords& records) {
+  host_ = &host;
+  next_ = &next;
+  records_ = &records;
+}
+
+LResult Win32Platform::saver_window_message(const Message& message) {
+  return saver_window_proc(*host_, *next_, message);
+}
 
 bool Win32Platform::version_is_win9x() {
   OSVERSIONINFOA info{};
@@ -158,7 +176,7 @@ void Win32Platform::hide_cursor() { SetCursor(nullptr); }
 bool Win32Platform::register_saver_class(Instance instance) {
   WNDCLASSA window_class{};
   window_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-  window_class.lpfnWndProc = saver_procedure_;
+  window_class.lpfnWndProc = saver_window_procedure;
   window_class.hInstance = to_hinstance(instance);
   // The program ships no icon under this id; the class goes without one.
   window_class.hIcon = LoadIconA(to_hinstance(instance), MAKEINTRESOURCEA(100));
@@ -171,11 +189,11 @@ Window Win32Platform::create_saver_window(Instance instance, const SaverWindowLa
   return to_window(CreateWindowExA(layout.ex_style, kSaverClassName, layout.title, layout.style,
                                    layout.bounds.left, layout.bounds.top, layout.bounds.right,
                                    layout.bounds.bottom, to_hwnd(layout.parent), nullptr,
-                                   to_hinstance(instance), nullptr));
+                                   to_hinstance(instance), this));
 }
 
 int Win32Platform::run_configuration_dialog(Instance instance, Window owner) {
-  return run_configuration(to_hinstance(instance), to_hwnd(owner));
+  return configure_settings(to_hinstance(instance), to_hwnd(owner), *records_);
 }
 
 bool Win32Platform::read_desktop_value(const char* name, std::uint32_t& value) {

@@ -4,13 +4,20 @@
 #include <windows.h>
 
 #include "saver/platform.h"
+#include "saver/process_records.h"
+#include "saver/saver_window.h"
 
 namespace roamlets::saver {
 
 class Win32Platform : public Platform {
  public:
-  // `saver_procedure` is the window procedure the saver window class gets.
-  explicit Win32Platform(WNDPROC saver_procedure) : saver_procedure_(saver_procedure) {}
+  // The saver window's messages go through the host's routing to `next`, and
+  // the configuration dialog edits `records`. Call before the saver window is
+  // made or the dialog opened; all three outlive both.
+  void serve(Host& host, SaverProcedure& next, ProcessRecords& records);
+
+  // A message of the saver window, through the host's routing.
+  LResult saver_window_message(const Message& message);
 
   bool version_is_win9x() override;
   const char* next_char(const char* text) override;
@@ -56,7 +63,9 @@ class Win32Platform : public Platform {
   Handle call_ime_associate(Entry entry, Window window, Handle context) override;
 
  private:
-  WNDPROC saver_procedure_;
+  Host* host_ = nullptr;
+  SaverProcedure* next_ = nullptr;
+  ProcessRecords* records_ = nullptr;
 };
 
 }  // namespace roamlets::saver

@@ -22,19 +22,6 @@ constexpr UINT_PTR kTickTimer = 101;
 constexpr UINT_PTR kFrameTimer = 102;
 constexpr WORD kIconId = 108;
 
-struct SceneWindowState {
-  std::int32_t saver_width = 0;
-  std::int32_t saver_height = 0;
-  HWND scene_window = nullptr;
-  HDC scene_dc = nullptr;
-  HGLRC gl_context = nullptr;
-  HPALETTE palette = nullptr;
-};
-
-Host* g_host = nullptr;
-SaverRun* g_run = nullptr;
-SceneWindowState g_window;
-
 PIXELFORMATDESCRIPTOR requested_format() {
   PIXELFORMATDESCRIPTOR format{};
   format.nSize = sizeof(format);
@@ -45,20 +32,25 @@ PIXELFORMATDESCRIPTOR requested_format() {
   return format;
 }
 
-void load_user_settings() {
-  const auto store = make_user_settings_store();
-  g_run->load(*store);
+void register_scene_class(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSA window_class{};
+  window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+  window_class.lpszClassName = kSceneClassName;
+  RegisterClassA(&window_class);
 }
 
-void save_user_settings() {
-  const auto store = make_user_settings_store();
-  g_run->end(*store);
-}
+}  // namespace
+
+SaverRunProcedure::SaverRunProcedure(Host& host, ProcessRecords& records)
+    : host_(host), run_(records, EndOfRunSave::AbsentValues) {}
 
 // A palette for a display format that needs one, selected and realised.
-void setup_palette() {
+void SaverRunProcedure::setup_palette() {
   PIXELFORMATDESCRIPTOR format{};
-  DescribePixelFormat(g_window.scene_dc, GetPixelFormat(g_window.scene_dc), sizeof(format), &format);
+  DescribePixelFormat(scene_dc_, GetPixelFormat(scene_dc_), sizeof(format), &format);
   if ((format.dwFlags & PFD_NEED_PALETTE) == 0) return;
 
   const std::vector<PaletteEntry> entries = palette_entries(
@@ -77,49 +69,56 @@ void setup_palette() {
   for (std::size_t i = 0; i < entries.size(); ++i) {
     logical.slots[i] = {entries[i].red, entries[i].green, entries[i].blue, entries[i].flags};
   }
-  g_window.palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
-  SelectPalette(g_window.scene_dc, g_window.palette, FALSE);
-  RealizePalette(g_window.scene_dc);
+  palette_ = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
+  SelectPalette(scene_dc_, palette_, FALSE);
+  RealizePalette(scene_dc_);
 }
 
-void create_scene(HWND window) {
-  g_window.scene_dc = GetDC(window);
+void SaverRunProcedure::create_scene(HWND window) {
+  scene_dc_ = GetDC(window);
   const PIXELFORMATDESCRIPTOR format = requested_format();
-  SetPixelFormat(g_window.scene_dc, ChoosePixelFormat(g_window.scene_dc, &format), &format);
+  SetPixelFormat(scene_dc_, ChoosePixelFormat(scene_dc_, &format), &format);
   setup_palette();
-  g_window.gl_context = wglCreateContext(g_window.scene_dc);
-  wglMakeCurrent(g_window.scene_dc, g_window.gl_context);
-  g_run->start(calendar_seed());
+  gl_context_ = wglCreateContext(scene_dc_);
+  wglMakeCurrent(scene_dc_, gl_context_);
+  run_.start(calendar_seed());
   SetTimer(window, kFrameTimer, static_cast<UINT>(kTimerPeriodMs), nullptr);
 }
 
-void destroy_scene(HWND window) {
+void SaverRunProcedure::destroy_scene(HWND window) {
   KillTimer(window, kFrameTimer);
-  wglMakeCurrent(g_window.scene_dc, nullptr);
-  wglDeleteContext(g_window.gl_context);
-  g_window.gl_context = nullptr;
-  ReleaseDC(window, g_window.scene_dc);
-  g_window.scene_dc = nullptr;
-  if (g_window.palette != nullptr) {
-    DeleteObject(g_window.palette);
-    g_window.palette = nullptr;
+  wglMakeCurrent(scene_dc_, nullptr);
+  wglDeleteContext(gl_context_);
+  gl_context_ = nullptr;
+  ReleaseDC(window, scene_dc_);
+  scene_dc_ = nullptr;
+  if (palette_ != nullptr) {
+    DeleteObject(palette_);
+    palette_ = nullptr;
   }
-  save_user_settings();
+  run_.end(*make_user_settings_store());
 }
 
 // A frame can take seconds in software OpenGL. One drawn while a close waits
 // in the queue is given up between its pieces and never shown, so the close
 // is handled at once.
-void paint_frame(HWND window) {
+void SaverRunProcedure::paint_frame(HWND window) {
   PAINTSTRUCT paint;
   BeginPaint(window, &paint);
-  if (g_run->frame([] { return close_pending(*g_host); })) {
-    SwapBuffers(g_window.scene_dc);
+  if (run_.frame([this] { return close_pending(host_); })) {
+    SwapBuffers(scene_dc_);
   }
   EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+// The scene window is made with its procedure as its creation data.
+LRESULT CALLBACK SaverRunProcedure::scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  auto* const procedure = creation_data<SaverRunProcedure>(window, id, lparam);
+  if (procedure == nullptr) return DefWindowProcA(window, id, wparam, lparam);
+  return procedure->scene_message(window, id, wparam, lparam);
+}
+
+LRESULT SaverRunProcedure::scene_message(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
   switch (id) {
     case WM_CREATE:
       create_scene(window);
@@ -128,7 +127,7 @@ LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM l
       destroy_scene(window);
       return 0;
     case WM_SIZE:
-      g_run->resize(LOWORD(lparam), HIWORD(lparam));
+      run_.resize(LOWORD(lparam), HIWORD(lparam));
       return 0;
     case WM_PAINT:
       paint_frame(window);
@@ -149,50 +148,33 @@ LRESULT CALLBACK scene_window_proc(HWND window, UINT id, WPARAM wparam, LPARAM l
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      return scene_input_proc(*g_host, to_message(window, id, wparam, lparam));
+      return scene_input_proc(host_, to_message(window, id, wparam, lparam));
     default:
       return DefWindowProcA(window, id, wparam, lparam);
   }
 }
 
-void register_scene_class(HINSTANCE instance) {
-  WNDCLASSA window_class{};
-  window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-  window_class.lpfnWndProc = scene_window_proc;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
-  window_class.lpszClassName = kSceneClassName;
-  RegisterClassA(&window_class);
-}
-
-void on_saver_created(HWND saver) {
-  load_user_settings();
-  const HINSTANCE instance = to_hinstance(g_host->state.instance);
-  register_scene_class(instance);
-  if (g_window.saver_width == 0) {
+void SaverRunProcedure::on_saver_created(HWND saver) {
+  run_.load(*make_user_settings_store());
+  const HINSTANCE instance = to_hinstance(host_.state.instance);
+  register_scene_class(instance, scene_window_proc);
+  if (saver_width_ == 0) {
     RECT client{};
     GetClientRect(saver, &client);
-    g_window.saver_width = client.right;
-    g_window.saver_height = client.bottom;
+    saver_width_ = client.right;
+    saver_height_ = client.bottom;
   }
-  g_window.scene_window =
+  scene_window_ =
       CreateWindowExA(0, kSceneClassName, kSceneWindowTitle, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                      0, 0, g_window.saver_width, g_window.saver_height, saver, nullptr, instance, nullptr);
+                      0, 0, saver_width_, saver_height_, saver, nullptr, instance, this);
   SetTimer(saver, kTickTimer, static_cast<UINT>(kTimerPeriodMs), nullptr);
 }
 
-void on_saver_destroyed(HWND saver) {
-  save_user_settings();
+void SaverRunProcedure::on_saver_destroyed(HWND saver) {
+  run_.end(*make_user_settings_store());
   KillTimer(saver, kTickTimer);
-  DestroyWindow(g_window.scene_window);
+  DestroyWindow(scene_window_);
   PostQuitMessage(0);
-}
-
-}  // namespace
-
-SaverRunProcedure::SaverRunProcedure(Host& host) : run_(EndOfRunSave::AbsentValues) {
-  g_host = &host;
-  g_run = &run_;
 }
 
 LResult SaverRunProcedure::handle(const Message& message) {
@@ -207,7 +189,7 @@ LResult SaverRunProcedure::handle(const Message& message) {
       run_.tick();
       return 0;
     default:
-      return default_saver_proc(*g_host, message);
+      return default_saver_proc(host_, message);
   }
 }
 

@@ -309,7 +309,8 @@ int run(int argc, char** argv) {
   if (options.save_settings) return save(options);
 
   // The options apply to this run only: the run writes nothing back.
-  SaverRun saver_run(EndOfRunSave::Nothing);
+  ProcessRecords records;
+  SaverRun saver_run(records, EndOfRunSave::Nothing);
   saver_run.load(*make_user_settings_store());
   options.apply_overrides(saver_run.settings());
 

@@ -45,8 +45,9 @@ TEST(SaverRunEnd, WritesBackWhatTheProgramKeeps) {
   for (const auto& c : cases) {
     MemoryStore store;
     for (const auto& [name, value] : c.before) store.put(name, value);
-    SaverRun run(c.end_save);
-    run.settings() = ran;
+    ProcessRecords records;
+    records.settings = ran;
+    SaverRun run(records, c.end_save);
     run.end(store);
     EXPECT_EQ(contents(store), c.after)
         << static_cast<int>(c.end_save) << " with " << c.before.size() << " stored";

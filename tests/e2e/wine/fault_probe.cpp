@@ -8,8 +8,8 @@
 
 #include <new>
 
-#include "win32/win32_host.h"
 #include "win32/win32_platform.h"
+#include "win32/win32_program.h"
 
 namespace {
 
@@ -18,8 +18,6 @@ constexpr UINT kThrowMessage = WM_APP + 0x7E;
 
 class FaultingPlatform final : public roamlets::saver::Win32Platform {
  public:
-  FaultingPlatform() : Win32Platform(roamlets::saver::saver_window_callback) {}
-
   int message_loop() override {
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -39,5 +37,6 @@ class FaultingPlatform final : public roamlets::saver::Win32Platform {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   FaultingPlatform platform;
-  ExitProcess(static_cast<UINT>(roamlets::saver::saver_entry(platform)));
+  roamlets::saver::Win32Program program(platform);
+  ExitProcess(static_cast<UINT>(program.run()));
 }
