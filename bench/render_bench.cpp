@@ -69,17 +69,24 @@ Settings settings_for(const Case& c) {
   return s;
 }
 
-// A scene set up in the current context as a saver run sets it up.
-SceneState make_scene(const Settings& settings) {
+// A scene and its view, set up in the current context as a saver run sets
+// them up.
+struct SetUpScene {
   SceneState scene;
-  scene_init(scene, settings, kSeed);
-  scene_resize(scene, kWidth, kHeight);
-  return scene;
+  SceneView view;
+};
+
+SetUpScene make_scene(const Settings& settings) {
+  SetUpScene made;
+  scene_init(made.scene, made.view, settings, kSeed);
+  scene_resize(made.view, kWidth, kHeight);
+  return made;
 }
 
 // The yardstick frame. Gathers every trail, chasers first, into `vertices`
 // (three floats a vertex, 49 vertices a mover, oldest first), then draws.
-void floor_render(const SceneState& scene, const Settings& settings, std::vector<GLfloat>& vertices) {
+void floor_render(const SceneState& scene, const SceneView& view, const Settings& settings,
+                  std::vector<GLfloat>& vertices) {
   const std::vector<Mover>* const groups[] = {&scene.chasers, &scene.roamlets};
   std::size_t at = 0;
   for (const std::vector<Mover>* group : groups) {
@@ -99,7 +106,7 @@ void floor_render(const SceneState& scene, const Settings& settings, std::vector
   place_camera(scene, settings);
 
   glColor4fv(kStarColour);
-  glCallList(scene.star_list);
+  glCallList(view.star_list);
 
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, vertices.data());
@@ -117,38 +124,42 @@ void floor_render(const SceneState& scene, const Settings& settings, std::vector
   glFlush();
 }
 
-// Times `draw` on successive ticks of a fresh scene. The same frames are drawn
-// once untimed before, so that the rasteriser's compiled code and working
-// memory are in place; else the first case to meet them would pay for them.
+// Times `draw` on successive ticks of a fresh scene, drawn in its view. The
+// same frames are drawn once untimed before, so that the rasteriser's compiled
+// code and working memory are in place; else the first case to meet them would
+// pay for them.
 template <typename Draw>
 void time_frames(benchmark::State& state, const Settings& settings, Draw draw) {
-  SceneState start = make_scene(settings);
-  SceneState scene = start;
+  SetUpScene start = make_scene(settings);
+  SceneState scene = start.scene;
   for (benchmark::IterationCount i = 0; i < state.max_iterations; ++i) {
-    draw(scene);
+    draw(scene, start.view);
     glFinish();
     scene_tick(scene, settings);
   }
-  scene = start;
+  scene = start.scene;
   for (auto _ : state) {
-    draw(scene);
+    draw(scene, start.view);
     glFinish();
     state.PauseTiming();
     scene_tick(scene, settings);
     state.ResumeTiming();
   }
-  delete_starfield(start);
+  delete_starfield(start.view);
 }
 
 void BM_SceneRender(benchmark::State& state, const Settings& settings) {
-  time_frames(state, settings, [&settings](const SceneState& scene) { scene_render(scene, settings); });
+  time_frames(state, settings, [&settings](const SceneState& scene, const SceneView& view) {
+    scene_render(scene, view, settings);
+  });
 }
 
 void BM_FloorRender(benchmark::State& state, const Settings& settings) {
   const std::size_t movers = static_cast<std::size_t>(settings.NUM_ROAMLETS + settings.NUM_CHASERS);
   std::vector<GLfloat> vertices(movers * static_cast<std::size_t>(kTrailVertices) * 3u);
-  time_frames(state, settings,
-              [&settings, &vertices](const SceneState& scene) { floor_render(scene, settings, vertices); });
+  time_frames(state, settings, [&settings, &vertices](const SceneState& scene, const SceneView& view) {
+    floor_render(scene, view, settings, vertices);
+  });
 }
 
 // The heaviest settings a store can hold: stars drawn at their largest (64
@@ -196,10 +207,10 @@ void BM_LongestPiece(benchmark::State& state, const Settings& settings) {
     last = now;
     return ++asked == (questions + 1) / 2;
   };
-  time_frames(state, settings, [&](const SceneState& scene) {
+  time_frames(state, settings, [&](const SceneState& scene, const SceneView& view) {
     asked = 0;
     last = Clock::now();
-    const bool whole = scene_render(scene, settings, mark);
+    const bool whole = scene_render(scene, view, settings, mark);
     const Clock::time_point given_up = Clock::now();
     glFinish();
     if (whole) {
@@ -220,23 +231,24 @@ void BM_LongestPiece(benchmark::State& state, const Settings& settings) {
 void BM_FirstFrame(benchmark::State& state, const Settings& settings) {
   for (auto _ : state) {
     SceneState scene;
-    scene_init(scene, settings, kSeed);
-    scene_resize(scene, kWidth, kHeight);
-    scene_render(scene, settings);
+    SceneView view;
+    scene_init(scene, view, settings, kSeed);
+    scene_resize(view, kWidth, kHeight);
+    scene_render(scene, view, settings);
     glFinish();
     state.PauseTiming();
-    delete_starfield(scene);
+    delete_starfield(view);
     state.ResumeTiming();
   }
 }
 
 void BM_StarfieldCompile(benchmark::State& state) {
-  SceneState scene = make_scene(Settings{});
+  SetUpScene made = make_scene(Settings{});
   for (auto _ : state) {
-    rebuild_starfield(scene, 1);
+    rebuild_starfield(made.view, 1, made.scene.lcg);
     glFinish();
   }
-  delete_starfield(scene);
+  delete_starfield(made.view);
 }
 
 void register_benchmarks() {

@@ -62,11 +62,12 @@ void place_camera(const SceneState& scene, const Settings& settings) {
   }
 }
 
-void scene_render(const SceneState& scene, const Settings& settings) {
-  scene_render(scene, settings, [] { return false; });
+void scene_render(const SceneState& scene, const SceneView& view, const Settings& settings) {
+  scene_render(scene, view, settings, [] { return false; });
 }
 
-bool scene_render(const SceneState& scene, const Settings& settings, const FrameCheck& abandon) {
+bool scene_render(const SceneState& scene, const SceneView& view, const Settings& settings,
+                  const FrameCheck& abandon) {
   // Nothing draws with a stencil buffer, but a window we are given may have one
   // packed with the depth buffer: clearing it too spares OpenGL keeping its
   // bits through the depth clear (in software, 60 % of such a frame's cost).
@@ -88,10 +89,10 @@ bool scene_render(const SceneState& scene, const Settings& settings, const Frame
 
   glDisable(GL_LIGHTING);
   glColor4fv(kStarColour);
-  if (scene.star_pieces == 0) glCallList(scene.star_list);
+  if (view.star_pieces == 0) glCallList(view.star_list);
   const double piece = kStarsPerPiece * star_cost(drawn_star_size(settings));
-  for (std::uint32_t i = 1; i <= scene.star_pieces; ++i) {
-    glCallList(scene.star_list + i);
+  for (std::uint32_t i = 1; i <= view.star_pieces; ++i) {
+    glCallList(view.star_list + i);
     if (give_up(piece)) return false;
   }
 

@@ -19,9 +19,9 @@ constexpr GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 GLfloat drawable_size(std::int32_t value) { return static_cast<GLfloat>(std::max(value, 1)); }
 
 // The state set before the star field is compiled, in this order.
-void set_fixed_state(const SceneState& scene, const Settings& settings) {
-  glViewport(0, 0, scene.viewport_width, scene.viewport_height);
-  apply_projection(scene);
+void set_fixed_state(const SceneView& view, const Settings& settings) {
+  glViewport(0, 0, view.viewport_width, view.viewport_height);
+  apply_projection(view);
 
   glEnable(GL_BLEND);
   glLineWidth(drawn_line_width(settings));
@@ -46,31 +46,31 @@ float drawn_star_size(const Settings& settings) {
 float drawn_line_width(const Settings& settings) { return drawable_size(settings.LINE_WIDTH); }
 
 // The star field draws from the generator before the scene model seeds it.
-void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed) {
-  set_fixed_state(scene, settings);
+void scene_init(SceneState& scene, SceneView& view, const Settings& settings, std::uint32_t seed) {
+  set_fixed_state(view, settings);
   const StarLists stars = compile_starfield(settings.DENSITY, scene.lcg);
-  scene.star_list = stars.list;
-  scene.star_pieces = stars.pieces;
+  view.star_list = stars.list;
+  view.star_pieces = stars.pieces;
   init_scene_model(scene, settings, seed);
   apply_fog(settings);
 }
 
-void scene_resize(SceneState& scene, std::int32_t width, std::int32_t height) {
+void scene_resize(SceneView& view, std::int32_t width, std::int32_t height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   glViewport(0, 0, width, height);
-  scene.viewport_width = width;
-  scene.viewport_height = height;
+  view.viewport_width = width;
+  view.viewport_height = height;
   if (width > 0 && height > 0) {
-    scene.aspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+    view.aspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
   }
-  apply_projection(scene);
+  apply_projection(view);
 }
 
-void apply_projection(const SceneState& scene) {
+void apply_projection(const SceneView& view) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(kFieldOfView, static_cast<double>(scene.aspect), kNearPlane, kFarPlane);
+  gluPerspective(kFieldOfView, static_cast<double>(view.aspect), kNearPlane, kFarPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 }

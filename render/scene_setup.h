@@ -1,10 +1,12 @@
 // What a saver run sets up once in its OpenGL context: the fixed render state,
 // the star field, the scene model and fog; and the projection that follows
-// the window size. Every call needs the context to be current.
+// the window size. Every call needs the context to be current; what the
+// renderer keeps of it is in the run's SceneView.
 #pragma once
 
 #include <cstdint>
 
+#include "render/scene_view.h"
 #include "scene/scene_state.h"
 #include "settings/settings.h"
 
@@ -31,19 +33,19 @@ float drawn_line_width(const Settings& settings);
 
 // Sets the viewport, projection and fixed state (blending, line width and
 // smoothing, depth test, point size, star smoothing), compiles the star field
-// from the generator as it stands, then initialises the scene model with
-// `seed` (a saver run passes calendar_seed()) and applies fog. Settings
-// changed later do not reach this state.
-void scene_init(SceneState& scene, const Settings& settings, std::uint32_t seed);
+// from the scene's generator as it stands into `view`, then initialises the
+// scene model with `seed` (a saver run passes calendar_seed()) and applies
+// fog. Settings changed later do not reach this state.
+void scene_init(SceneState& scene, SceneView& view, const Settings& settings, std::uint32_t seed);
 
 // Follows a new window size: viewport, stored size, aspect and projection.
 // A size without area (a minimised window reports 0 x 0) keeps the previous
 // aspect, and negative sizes count as 0.
-void scene_resize(SceneState& scene, std::int32_t width, std::int32_t height);
+void scene_resize(SceneView& view, std::int32_t width, std::int32_t height);
 
-// Loads the perspective projection for the scene's aspect and resets the
+// Loads the perspective projection for the view's aspect and resets the
 // model-view matrix, leaving the model-view matrix selected.
-void apply_projection(const SceneState& scene);
+void apply_projection(const SceneView& view);
 
 // Exponential fog in black, and a black clear colour, when FOG_ENABLE is set;
 // with it off nothing is touched.

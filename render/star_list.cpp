@@ -6,11 +6,6 @@
 namespace roamlets {
 namespace {
 
-class DiscardSink final : public StarSink {
- public:
-  void star(float, float, float) override {}
-};
-
 // Compiles the stars into the piece lists that follow `list`, then `list`
 // itself as a replay of all of them.
 class PieceSink final : public StarSink {
@@ -53,8 +48,7 @@ StarLists compile_starfield(std::int32_t density, Lcg& lcg) {
 
   const GLuint list = glGenLists(static_cast<GLsizei>(1 + pieces));
   if (list == 0) {
-    DiscardSink discard;
-    build_starfield(step, lcg, discard);
+    skip_starfield(step, lcg);
     return {};
   }
   PieceSink sink(list);
@@ -63,17 +57,17 @@ StarLists compile_starfield(std::int32_t density, Lcg& lcg) {
   return {list, pieces};
 }
 
-void delete_starfield(SceneState& scene) {
-  if (scene.star_list != 0) glDeleteLists(scene.star_list, static_cast<GLsizei>(1 + scene.star_pieces));
-  scene.star_list = 0;
-  scene.star_pieces = 0;
+void delete_starfield(SceneView& view) {
+  if (view.star_list != 0) glDeleteLists(view.star_list, static_cast<GLsizei>(1 + view.star_pieces));
+  view.star_list = 0;
+  view.star_pieces = 0;
 }
 
-void rebuild_starfield(SceneState& scene, std::int32_t density) {
-  delete_starfield(scene);
-  const StarLists lists = compile_starfield(density, scene.lcg);
-  scene.star_list = lists.list;
-  scene.star_pieces = lists.pieces;
+void rebuild_starfield(SceneView& view, std::int32_t density, Lcg& lcg) {
+  delete_starfield(view);
+  const StarLists lists = compile_starfield(density, lcg);
+  view.star_list = lists.list;
+  view.star_pieces = lists.pieces;
 }
 
 }  // namespace roamlets

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "render/scene_view.h"
 #include "scene/lcg.h"
-#include "scene/scene_state.h"
 
 namespace roamlets {
 
@@ -29,11 +29,11 @@ struct StarLists {
 // or without OpenGL.
 StarLists compile_starfield(std::int32_t density, Lcg& lcg);
 
-// Deletes the scene's star lists and compiles new ones for `density` from the
-// scene's generator, storing their names in the scene.
-void rebuild_starfield(SceneState& scene, std::int32_t density);
+// Deletes the view's star lists and compiles new ones for `density` from
+// `lcg` (the scene's generator), storing their names in the view.
+void rebuild_starfield(SceneView& view, std::int32_t density, Lcg& lcg);
 
-// Deletes the scene's star lists, if any, and forgets their names.
-void delete_starfield(SceneState& scene);
+// Deletes the view's star lists, if any, and forgets their names.
+void delete_starfield(SceneView& view);
 
 }  // namespace roamlets

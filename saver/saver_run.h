@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "render/frame.h"
+#include "render/scene_view.h"
 #include "saver/process_records.h"
 #include "scene/scene_state.h"
 #include "settings/settings.h"
@@ -60,6 +61,8 @@ class SaverRun {
   SceneState& scene_;
   Settings& settings_;
   EndOfRunSave end_save_;
+  // What the renderer keeps for the run's OpenGL context.
+  SceneView view_;
 };
 
 }  // namespace roamlets::saver

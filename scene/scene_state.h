@@ -1,7 +1,6 @@
 // The scene model's state: the generator, the two populations, the tick
-// counter and the camera of the Rotate and Snapshot modes, with the few
-// numbers the renderer keeps beside them (the star list's name and the window
-// size). Nothing here depends on OpenGL.
+// counter and the camera of the Rotate and Snapshot modes. Nothing here
+// depends on OpenGL; what the renderer keeps is in render/scene_view.h.
 #pragma once
 
 #include <cstdint>
@@ -24,15 +23,6 @@ struct SceneState {
   float angle_z = 0.0f;
   float scale = 1.0f;
   float translate[3] = {0.0f, 0.0f, -3.0f};
-
-  // Owned by the renderer: the name of the compiled star field (0 for none)
-  // and how many lists of its pieces follow that name (0: drawn as one list),
-  // and the window size with its width-to-height ratio.
-  std::uint32_t star_list = 0;
-  std::uint32_t star_pieces = 0;
-  std::int32_t viewport_width = 12;
-  std::int32_t viewport_height = 12;
-  float aspect = 1.0f;
 };
 
 }  // namespace roamlets

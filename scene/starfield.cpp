@@ -9,6 +9,11 @@ constexpr float kStarGrid = 0.1f;
 // DENSITY 1 gives the smallest step the generation accepts.
 constexpr float kMinStep = kDensityScale;
 
+class DiscardSink final : public StarSink {
+ public:
+  void star(float, float, float) override {}
+};
+
 }  // namespace
 
 float star_step(std::int32_t density) {
@@ -41,6 +46,11 @@ void build_starfield(float step, Lcg& lcg, StarSink& sink) {
     const float z = coordinate();
     sink.star(x, y, z);
   }
+}
+
+void skip_starfield(float step, Lcg& lcg) {
+  DiscardSink discard;
+  build_starfield(step, lcg, discard);
 }
 
 }  // namespace roamlets

@@ -29,6 +29,10 @@ float star_step(std::int32_t density);
 // is bounded for.
 void build_starfield(float step, Lcg& lcg, StarSink& sink);
 
+// Makes the draws of build_starfield for `step` and keeps no star: the
+// generator advances as a build advances it, with nothing to draw into.
+void skip_starfield(float step, Lcg& lcg);
+
 // How many stars build_starfield emits for `step`; it depends on the step
 // alone, and takes no draws.
 std::uint32_t star_count(float step);

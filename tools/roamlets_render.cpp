@@ -126,9 +126,10 @@ int render(const Options& options) {
   }
 
   SceneState scene;
+  SceneView view;
   const std::uint32_t seed = options.seed.value_or(calendar_seed());
-  scene_init(scene, settings, seed);
-  scene_resize(scene, options.width, options.height);
+  scene_init(scene, view, settings, seed);
+  scene_resize(view, options.width, options.height);
   ProgressLine progress(stderr, "roamlets-render");
   for (std::uint32_t t = 0; t < options.ticks; ++t) {
     if (t % 64 == 0) progress.show("tick", t, options.ticks);
@@ -140,7 +141,7 @@ int render(const Options& options) {
   for (std::uint32_t frame = 1; frame <= options.frames; ++frame) {
     if (options.frames > 1) progress.show("frame", frame, options.frames);
     if (frame > 1) scene_tick(scene, settings);
-    scene_render(scene, settings);
+    scene_render(scene, view, settings);
     const std::string path = numbered ? numbered_path(options.out, frame, options.frames) : options.out;
     if (!write_picture(path, options.width, options.height, surface->read_rgba_top_down(), &error)) {
       progress.clear();

@@ -84,20 +84,21 @@ void run(const std::uint8_t* data, std::size_t size) {
   surface();
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   SceneState scene;
-  scene_init(scene, settings, seed);
-  scene_resize(scene, kWidth, kHeight);
+  SceneView view;
+  scene_init(scene, view, settings, seed);
+  scene_resize(view, kWidth, kHeight);
   check_no_gl_error();
-  FUZZ_CHECK(scene.star_list != 0);
+  FUZZ_CHECK(view.star_list != 0);
 
   int tick = 0;
   for (const int frame_tick : kFrameAfter) {
     for (; tick < frame_tick; ++tick) scene_tick(scene, settings);
-    scene_render(scene, settings);
+    scene_render(scene, view, settings);
     check_no_gl_error();
   }
   // Drawing is deferred: wait for it, so that whatever it does happens now.
   glFinish();
-  delete_starfield(scene);
+  delete_starfield(view);
   glPopAttrib();
   check_no_gl_error();
 

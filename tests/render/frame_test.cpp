@@ -100,17 +100,17 @@ class FrameScene : public GlTest {
  protected:
   void SetUp() override {
     GlTest::SetUp();
-    scene_resize(scene_, kWidth, kHeight);
+    scene_resize(view_, kWidth, kHeight);
   }
 
   std::vector<WindowVertex> rendered_stars(const Settings& settings) {
-    return capture_feedback([&] { scene_render(scene_, settings); }).points;
+    return capture_feedback([&] { scene_render(scene_, view_, settings); }).points;
   }
 
   // Draws a star field of the one point in `mode` and expects it where the
   // eye-space point `eye` shows.
   void expect_lone_star_seen_as(std::int32_t mode, std::array<float, 3> point, std::array<double, 3> eye) {
-    scene_.star_list = compile_points({point});
+    view_.star_list = compile_points({point});
     Settings settings;
     settings.VIEW_MODE = mode;
     const auto stars = rendered_stars(settings);
@@ -121,6 +121,7 @@ class FrameScene : public GlTest {
   }
 
   SceneState scene_;
+  SceneView view_;
 };
 
 TEST_F(FrameScene, RotateAndSnapshotTranslateRotateXYZThenScale) {
@@ -130,7 +131,7 @@ TEST_F(FrameScene, RotateAndSnapshotTranslateRotateXYZThenScale) {
   scene_.scale = -0.5f;
   const std::vector<std::array<float, 3>> points = {
       {1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.3f, -0.2f, 0.9f}};
-  scene_.star_list = compile_points(points);
+  view_.star_list = compile_points(points);
 
   for (const ViewMode mode : {ViewMode::Rotate, ViewMode::Snapshot}) {
     Settings settings;
@@ -164,7 +165,7 @@ TEST_F(FrameScene, ChaseRidesOneUnitBehindTheFirstChaser) {
   };
   // On the line of pursuit 2 ahead, 0.8 behind (in front of the eye) and 1.2
   // behind (behind the eye); then 0.5 above the chaser and 0.5 to its right.
-  scene_.star_list = compile_points(
+  view_.star_list = compile_points(
       {along(2.0f), along(-0.8f), along(-1.2f), {1.0f, 2.5f, 3.0f}, {1.0f + 0.4f, 2.0f, 3.0f + 0.3f}});
 
   Settings settings;
@@ -194,12 +195,12 @@ TEST_F(FrameScene, EveryModeLeavesTheModelViewStackAsItFoundIt) {
   Settings settings;
   settings.NUM_ROAMLETS = 3;
   settings.NUM_CHASERS = 2;
-  scene_init(scene_, settings, 4);
-  scene_resize(scene_, kWidth, kHeight);
+  scene_init(scene_, view_, settings, 4);
+  scene_resize(view_, kWidth, kHeight);
   for (const std::int32_t mode : {0, 1, 2, 7, -1}) {
     settings.VIEW_MODE = mode;
     scene_tick(scene_, settings);
-    scene_render(scene_, settings);
+    scene_render(scene_, view_, settings);
     GLint depth = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1) << "mode " << mode;
@@ -216,8 +217,8 @@ TEST_F(FrameScene, AfterWarmUpRoamletStripsStartAtTheOriginAndChasersNever) {
   settings.VIEW_MODE = static_cast<std::int32_t>(ViewMode::Rotate);
   settings.NUM_ROAMLETS = 6;
   settings.NUM_CHASERS = 6;
-  scene_init(scene_, settings, 12345);
-  scene_resize(scene_, kWidth, kHeight);
+  scene_init(scene_, view_, settings, 12345);
+  scene_resize(view_, kWidth, kHeight);
   load_grid_view();
   glTranslatef(25.0f, 25.0f, 0.0f);  // the origin at window (260, 260)
 
@@ -284,9 +285,9 @@ TEST_F(FrameScene, PixelsAreGreyStarsAndTrailsInTheirMoversColours) {
   settings.NUM_ROAMLETS = 4;
   settings.NUM_CHASERS = 5;
   settings.FOG_ENABLE = 0;  // exact colours
-  scene_init(scene_, settings, 2024);
-  scene_resize(scene_, kWidth, kHeight);
-  scene_render(scene_, settings);
+  scene_init(scene_, view_, settings, 2024);
+  scene_resize(view_, kWidth, kHeight);
+  scene_render(scene_, view_, settings);
   const auto pixels = census(frame());
 
   const Vec4 grey{0.5f, 0.5f, 0.5f, 1.0f};
@@ -315,9 +316,9 @@ TEST_F(FrameScene, FoggedStarsStayGrey) {
   Settings settings;
   settings.NUM_ROAMLETS = 0;
   settings.NUM_CHASERS = 0;
-  scene_init(scene_, settings, 3);
-  scene_resize(scene_, kWidth, kHeight);
-  scene_render(scene_, settings);
+  scene_init(scene_, view_, settings, 3);
+  scene_resize(view_, kWidth, kHeight);
+  scene_render(scene_, view_, settings);
   const auto pixels = census(frame());
   EXPECT_GT(pixels.lit, 100);
   for (const auto& [colour, count] : pixels.colours) {
@@ -346,9 +347,10 @@ TEST(FrameClear, AFrameClearsTheStencilBufferWithColourAndDepth) {
   glClearStencil(0);
   Settings settings;
   SceneState scene;
-  scene_init(scene, settings, 1);
-  scene_resize(scene, kSide, kSide);
-  scene_render(scene, settings);
+  SceneView view;
+  scene_init(scene, view, settings, 1);
+  scene_resize(view, kSide, kSide);
+  scene_render(scene, view, settings);
   std::vector<GLubyte> stencil(kSide * kSide, 0xFF);
   glReadPixels(0, 0, kSide, kSide, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
   EXPECT_EQ(std::count(stencil.begin(), stencil.end(), 0), kSide * kSide);
@@ -371,31 +373,31 @@ Settings heavy_settings() {
 
 TEST_F(FrameScene, AFrameDrawnInPiecesHasThePixelsOfOneDrawnWhole) {
   const Settings settings = heavy_settings();
-  scene_init(scene_, settings, 31);
-  scene_resize(scene_, kWidth, kHeight);
-  ASSERT_GT(scene_.star_pieces, 1u);
+  scene_init(scene_, view_, settings, 31);
+  scene_resize(view_, kWidth, kHeight);
+  ASSERT_GT(view_.star_pieces, 1u);
   int asked = 0;
-  ASSERT_TRUE(scene_render(scene_, settings, [&] { return ++asked, false; }));
+  ASSERT_TRUE(scene_render(scene_, view_, settings, [&] { return ++asked, false; }));
   EXPECT_GE(asked, 2);
   const auto pieced = frame();
 
-  SceneState whole = scene_;
+  SceneView whole = view_;
   whole.star_pieces = 0;  // the list that replays every piece, in one call
-  scene_render(whole, settings);
+  scene_render(scene_, whole, settings);
   EXPECT_TRUE(frame().rgba == pieced.rgba);
 }
 
 TEST_F(FrameScene, AnAbandonedFrameStopsWhereItWasAbandonedAndRestoresTheMatrix) {
   const Settings settings = heavy_settings();
-  scene_init(scene_, settings, 31);
-  scene_resize(scene_, kWidth, kHeight);
+  scene_init(scene_, view_, settings, 31);
+  scene_resize(view_, kWidth, kHeight);
   int questions = 0;
-  scene_render(scene_, settings, [&] { return ++questions, false; });
+  scene_render(scene_, view_, settings, [&] { return ++questions, false; });
   // The first question comes among the stars, the last among the trails.
   for (const int last : {1, questions}) {
     int asked = 0;
     const auto feedback = capture_feedback(
-        [&] { EXPECT_FALSE(scene_render(scene_, settings, [&] { return ++asked == last; })); });
+        [&] { EXPECT_FALSE(scene_render(scene_, view_, settings, [&] { return ++asked == last; })); });
     EXPECT_EQ(asked, last);
     EXPECT_EQ(feedback.strips.empty(), last == 1) << "trails drawn after giving up at question " << last;
     GLint depth = 0;
@@ -407,10 +409,10 @@ TEST_F(FrameScene, AnAbandonedFrameStopsWhereItWasAbandonedAndRestoresTheMatrix)
 TEST_F(FrameScene, RotateCollapsesTheSceneOntoThePointAheadAtTick90) {
   Settings settings;
   settings.VIEW_MODE = static_cast<std::int32_t>(ViewMode::Rotate);
-  scene_init(scene_, settings, 77);
-  scene_resize(scene_, kWidth, kHeight);
+  scene_init(scene_, view_, settings, 77);
+  scene_resize(view_, kWidth, kHeight);
   while (scene_.tick_counter < 46) scene_tick(scene_, settings);
-  scene_render(scene_, settings);
+  scene_render(scene_, view_, settings);
   const auto spread = census(frame());
   EXPECT_GT(spread.max_x - spread.min_x, 200);
 
@@ -418,7 +420,7 @@ TEST_F(FrameScene, RotateCollapsesTheSceneOntoThePointAheadAtTick90) {
 
   scene_tick(scene_, settings);  // the tick with counter 90
   ASSERT_EQ(scene_.angle_y, 90.0f);
-  scene_render(scene_, settings);
+  scene_render(scene_, view_, settings);
   const auto collapsed = census(frame());
   EXPECT_GT(collapsed.lit, 0);
   EXPECT_GE(collapsed.min_x, 397);

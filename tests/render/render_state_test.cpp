@@ -54,7 +54,8 @@ using RenderState = GlTest;
 
 TEST_F(RenderState, InitWithDefaultsLeavesTheBlendFunctionAlone) {
   SceneState scene;
-  scene_init(scene, Settings{}, 1);
+  SceneView view;
+  scene_init(scene, view, Settings{}, 1);
 
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
   EXPECT_EQ(get_int(GL_BLEND_SRC), GL_ONE);
@@ -90,7 +91,8 @@ TEST_F(RenderState, StarSmoothingBlendsAdditivelyAndSmoothsPoints) {
   settings.LINE_WIDTH = 3;
   settings.STAR_SIZE = 4;
   SceneState scene;
-  scene_init(scene, settings, 1);
+  SceneView view;
+  scene_init(scene, view, settings, 1);
 
   EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA);
   EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
@@ -104,7 +106,8 @@ TEST_F(RenderState, FogOffTouchesNoFogStateNorTheClearColour) {
   Settings settings;
   settings.FOG_ENABLE = 0;
   SceneState scene;
-  scene_init(scene, settings, 1);
+  SceneView view;
+  scene_init(scene, view, settings, 1);
 
   EXPECT_FALSE(glIsEnabled(GL_FOG));
   EXPECT_EQ(get_float(GL_FOG_DENSITY), 1.0f);
@@ -114,16 +117,17 @@ TEST_F(RenderState, FogOffTouchesNoFogStateNorTheClearColour) {
 
 TEST_F(RenderState, ResizeSetsViewportAspectAndPerspective) {
   SceneState scene;
-  scene_init(scene, Settings{}, 1);
+  SceneView view;
+  scene_init(scene, view, Settings{}, 1);
   glMatrixMode(GL_MODELVIEW);
   glTranslatef(1.0f, 2.0f, 3.0f);
 
-  scene_resize(scene, 800, 600);
+  scene_resize(view, 800, 600);
 
   EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 800, 600}));
-  EXPECT_EQ(scene.viewport_width, 800);
-  EXPECT_EQ(scene.viewport_height, 600);
-  EXPECT_EQ(scene.aspect, 1.3333334f);
+  EXPECT_EQ(view.viewport_width, 800);
+  EXPECT_EQ(view.viewport_height, 600);
+  EXPECT_EQ(view.aspect, 1.3333334f);
   EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
   EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), kIdentity);
   const auto projection = matrix(GL_PROJECTION_MATRIX);
@@ -139,20 +143,21 @@ TEST_F(RenderState, ResizeSetsViewportAspectAndPerspective) {
 
 TEST_F(RenderState, ResizeWithoutAreaKeepsTheLastAspect) {
   SceneState scene;
-  scene_init(scene, Settings{}, 1);
-  scene_resize(scene, 800, 600);
+  SceneView view;
+  scene_init(scene, view, Settings{}, 1);
+  scene_resize(view, 800, 600);
   const auto projection = matrix(GL_PROJECTION_MATRIX);
 
   for (const auto& size : {std::array<std::int32_t, 2>{800, 0}, {0, 0}, {0, 600}, {-5, -7}}) {
-    scene_resize(scene, size[0], size[1]);
-    EXPECT_EQ(scene.aspect, 1.3333334f);
+    scene_resize(view, size[0], size[1]);
+    EXPECT_EQ(view.aspect, 1.3333334f);
     EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), projection);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << size[0] << " x " << size[1];
   }
   EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 0, 0}));
 
-  scene_resize(scene, 1000, 500);
-  EXPECT_EQ(scene.aspect, 2.0f);
+  scene_resize(view, 1000, 500);
+  EXPECT_EQ(view.aspect, 2.0f);
 }
 
 TEST_F(RenderState, UnusableWidthsAndSizesLeaveTheContextUsable) {
@@ -165,13 +170,14 @@ TEST_F(RenderState, UnusableWidthsAndSizesLeaveTheContextUsable) {
     settings.STAR_SIZE = value;
     settings.STAR_SMOOTH = 1;
     SceneState scene;
-    scene_init(scene, settings, 1);
-    scene_resize(scene, kWidth, kHeight);
+    SceneView view;
+    scene_init(scene, view, settings, 1);
+    scene_resize(view, kWidth, kHeight);
     EXPECT_GE(get_float(GL_LINE_WIDTH), 1.0f);
     EXPECT_GE(get_float(GL_POINT_SIZE), 1.0f);
     for (int i = 0; i < 2; ++i) {
       scene_tick(scene, settings);
-      scene_render(scene, settings);
+      scene_render(scene, view, settings);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << value;
 
@@ -196,7 +202,8 @@ TEST_F(RenderState, StarsAreDrawnAtMostSixtyFourPixelsWide) {
     settings.STAR_SIZE = stored;
     settings.LINE_WIDTH = 9;
     SceneState scene;
-    scene_init(scene, settings, 1);
+    SceneView view;
+    scene_init(scene, view, settings, 1);
     EXPECT_EQ(get_float(GL_POINT_SIZE), drawn) << stored;
     EXPECT_EQ(get_float(GL_LINE_WIDTH), 9.0f) << stored;
   }
@@ -204,7 +211,8 @@ TEST_F(RenderState, StarsAreDrawnAtMostSixtyFourPixelsWide) {
 
 TEST_F(RenderState, StarFieldIsDrawnFromTheGeneratorBeforeTheSeed) {
   SceneState scene;
-  scene_init(scene, Settings{}, 99);
+  SceneView view;
+  scene_init(scene, view, Settings{}, 99);
 
   // Seeding after the star field leaves the generator as if no star had been
   // drawn.
@@ -220,7 +228,7 @@ TEST_F(RenderState, StarFieldIsDrawnFromTheGeneratorBeforeTheSeed) {
   glOrtho(-20, 20, -20, 20, -20, 20);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  const auto feedback = testing_gl::capture_feedback([&] { glCallList(scene.star_list); });
+  const auto feedback = testing_gl::capture_feedback([&] { glCallList(view.star_list); });
   ASSERT_EQ(feedback.points.size(), 1688u);
   EXPECT_NEAR(feedback.points[0].x, (1.7f + 20.0f) * 20.0f, 1e-3);
   EXPECT_NEAR(feedback.points[0].y, (-10.9f + 20.0f) * 15.0f, 1e-3);
@@ -228,16 +236,17 @@ TEST_F(RenderState, StarFieldIsDrawnFromTheGeneratorBeforeTheSeed) {
 
 TEST_F(RenderState, RebuildReplacesTheStarList) {
   SceneState scene;
-  scene_init(scene, Settings{}, 5);
-  const std::uint32_t old_list = scene.star_list;
+  SceneView view;
+  scene_init(scene, view, Settings{}, 5);
+  const std::uint32_t old_list = view.star_list;
   ASSERT_NE(old_list, 0u);
   Lcg expected = scene.lcg;
   for (int i = 0; i < 36; ++i) expected.next();
 
-  rebuild_starfield(scene, 30000);
+  rebuild_starfield(view, 30000, scene.lcg);
 
-  EXPECT_FALSE(glIsList(old_list) && old_list != scene.star_list);
-  EXPECT_TRUE(glIsList(scene.star_list));
+  EXPECT_FALSE(glIsList(old_list) && old_list != view.star_list);
+  EXPECT_TRUE(glIsList(view.star_list));
   EXPECT_EQ(scene.lcg.state(), expected.state());  // 12 stars, three draws each
   const auto feedback = testing_gl::capture_feedback([&] {
     glMatrixMode(GL_PROJECTION);
@@ -245,7 +254,7 @@ TEST_F(RenderState, RebuildReplacesTheStarList) {
     glOrtho(-20, 20, -20, 20, -20, 20);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glCallList(scene.star_list);
+    glCallList(view.star_list);
   });
   EXPECT_EQ(feedback.points.size(), 12u);
 }

@@ -1,4 +1,5 @@
-// The star field: its points, their count for a DENSITY, and the draws it makes.
+// The star field: its points, their count for a DENSITY, and the draws it
+// makes, kept or skipped.
 #include "scene/starfield.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,10 @@ TEST(Starfield, FirstStarAndCountFromTheInitialState) {
   Lcg stream;
   for (std::size_t i = 0; i < stars.size() * 3; ++i) stream.next();
   EXPECT_EQ(lcg.state(), stream.state()) << "three draws per star";
+
+  Lcg skipped;
+  skip_starfield(star_step(200), skipped);
+  EXPECT_EQ(skipped.state(), lcg.state()) << "a field skipped makes the same draws";
 }
 
 TEST(Starfield, CountFollowsTheSinglePrecisionAccumulation) {
