@@ -20,68 +20,39 @@ std::uint32_t movement(const Point& from, const Point& to) {
   return static_cast<std::uint32_t>(std::min<std::int64_t>(dx + dy, UINT32_MAX));
 }
 
-}  // namespace
-
-bool apply_close_triggers(HostState& s, InputPlatform& p, Window target, const Message& message,
-                          LResult& result) {
-  const auto request_close = [&] { p.post_message({target, kWmClose, 0, 0}); };
-
+// The input a window message stands for, or nothing when the close rules
+// leave the message alone. A mouse movement reads the cursor position, never
+// the message's own coordinates.
+std::optional<InputEvent> input_of(Platform& p, const Message& message) {
+  using Kind = InputEvent::Kind;
   switch (message.id) {
     case kWmShowWindow:
-      if (message.wparam != 0) p.hide_cursor();
+      if (message.wparam != 0) return InputEvent{Kind::WindowShown, {}};
       break;
     case kWmActivateApp:
-      if (message.wparam == 0) request_close();
+      if (message.wparam == 0) return InputEvent{Kind::Deactivated, {}};
       break;
     case kWmSetCursor:
-      p.hide_cursor();
-      result = 1;
-      return true;
+      return InputEvent{Kind::CursorQuery, {}};
     case kWmPower:
-      if (message.wparam == kPowerCriticalResume) request_close();
+      if (message.wparam == kPowerCriticalResume) return InputEvent{Kind::PowerEvent, {}};
       break;
+    case kWmPowerBroadcast:
+      return InputEvent{Kind::PowerEvent, {}};
     case kWmKeyDown:
     case kWmSysKeyDown:
+      return InputEvent{Kind::KeyDown, {}};
     case kWmLButtonDown:
     case kWmRButtonDown:
     case kWmMButtonDown:
-    case kWmPowerBroadcast:
-      request_close();
-      break;
-    case kWmMouseMove: {
-      const Point now = p.cursor_pos();
-      if (movement(s.cursor_origin, now) > s.mouse_threshold) {
-        request_close();
-        s.cursor_origin = now;
-      }
-      break;
-    }
+      return InputEvent{Kind::ButtonDown, {}};
+    case kWmMouseMove:
+      return InputEvent{Kind::PointerMoved, p.cursor_pos()};
     default:
       break;
   }
-  return false;
+  return std::nullopt;
 }
-
-namespace {
-
-// Stands in for the platform while the triggers are only asked: notes a close
-// request and does nothing else.
-class TriggerProbe final : public InputPlatform {
- public:
-  explicit TriggerProbe(Point cursor) : cursor_(cursor) {}
-  LResult default_window_proc(const Message&) override { return 0; }
-  bool post_message(const Message& message) override {
-    closes = closes || message.id == kWmClose;
-    return true;
-  }
-  Point cursor_pos() override { return cursor_; }
-  void hide_cursor() override {}
-
-  bool closes = false;
-
- private:
-  Point cursor_;
-};
 
 // The input on which the triggers close; activation and power messages are
 // sent, not queued, so they are handled (and post their close) while the
@@ -91,12 +62,36 @@ constexpr std::uint32_t kClosingInput[] = {kWmKeyDown,     kWmSysKeyDown,  kWmLB
 
 }  // namespace
 
-bool would_close(const HostState& state, const Message& message, Point cursor) {
+CloseAction judge_input(HostState& s, const InputEvent& input) {
+  using Kind = InputEvent::Kind;
+  CloseAction action;
+  switch (input.kind) {
+    case Kind::WindowShown:
+      action.hide_cursor = true;
+      break;
+    case Kind::CursorQuery:
+      action.hide_cursor = true;
+      action.answer = 1;
+      break;
+    case Kind::Deactivated:
+    case Kind::PowerEvent:
+    case Kind::KeyDown:
+    case Kind::ButtonDown:
+      action.close = true;
+      break;
+    case Kind::PointerMoved:
+      if (movement(s.cursor_origin, input.cursor) > s.mouse_threshold) {
+        action.close = true;
+        s.cursor_origin = input.cursor;
+      }
+      break;
+  }
+  return action;
+}
+
+bool would_close(const HostState& state, const InputEvent& input) {
   HostState copy = state;
-  TriggerProbe probe(cursor);
-  LResult result = 0;
-  apply_close_triggers(copy, probe, message.window, message, result);
-  return probe.closes;
+  return judge_input(copy, input).close;
 }
 
 bool close_pending(Host& host) {
@@ -106,7 +101,9 @@ bool close_pending(Host& host) {
   if (s.in_preview == 0 && s.verifying == 0) {
     for (const std::uint32_t id : kClosingInput) {
       const std::optional<Message> waiting = p.peek_message(id);
-      if (waiting && would_close(s, *waiting, id == kWmMouseMove ? p.cursor_pos() : Point{})) return true;
+      if (!waiting) continue;
+      const std::optional<InputEvent> input = input_of(p, *waiting);
+      if (input && would_close(s, *input)) return true;
     }
   }
   // Last, so that a close posted while the queue was looked at counts too.
@@ -114,6 +111,19 @@ bool close_pending(Host& host) {
 }
 
 namespace {
+
+// Judges a message by the close rules and carries out what they decide: a
+// close request is posted to `target`. The answer when the rules answer the
+// message; nothing leaves it to the default handling.
+std::optional<LResult> apply_close_rules(Host& host, Window target, const Message& message) {
+  Platform& p = host.platform;
+  const std::optional<InputEvent> input = input_of(p, message);
+  if (!input) return std::nullopt;
+  const CloseAction action = judge_input(host.state, *input);
+  if (action.hide_cursor) p.hide_cursor();
+  if (action.close) p.post_message({target, kWmClose, 0, 0});
+  return action.answer;
+}
 
 // The default handling at the end of the rules: the AutoPlay query closes the
 // saver in every state; everything else goes to the platform.
@@ -144,8 +154,7 @@ LResult default_saver_proc(Host& host, const Message& message) {
     return s.verify_password != 0 ? p.call_verify_password(s.verify_password, window) : 1;
   }
   if (s.verifying == 0) {
-    LResult result = 0;
-    if (apply_close_triggers(s, p, window, message, result)) return result;
+    if (const std::optional<LResult> answer = apply_close_rules(host, window, message)) return *answer;
   }
   return finish(host, window, message);
 }
@@ -153,8 +162,8 @@ LResult default_saver_proc(Host& host, const Message& message) {
 LResult scene_input_proc(Host& host, const Message& message) {
   const HostState& s = host.state;
   if (s.in_preview == 0 && s.closing == 0 && s.verifying == 0 && s.saver_window != 0) {
-    LResult result = 0;
-    if (apply_close_triggers(host.state, host.platform, s.saver_window, message, result)) return result;
+    if (const std::optional<LResult> answer = apply_close_rules(host, s.saver_window, message))
+      return *answer;
   }
   return host.platform.default_window_proc(message);
 }

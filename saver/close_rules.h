@@ -3,25 +3,50 @@
 // the default handling of everything else.
 #pragma once
 
+#include <optional>
+
 #include "saver/platform.h"
 
 namespace roamlets::saver {
 
 struct HostState;
 
-// The close triggers alone: keys, mouse buttons, a mouse movement beyond the
-// threshold (measured from the cursor origin, which a closing movement moves),
-// loss of activation and power events post WM_CLOSE to `target`; showing the
-// window and cursor requests hide the cursor. Returns true with `result` set
-// when the message is consumed; false leaves it to the default handling.
-// Every full-screen run of both programs closes by these rules.
-bool apply_close_triggers(HostState& state, InputPlatform& platform, Window target, const Message& message,
-                          LResult& result);
+// Input as the close rules judge it, whichever program received it.
+struct InputEvent {
+  enum class Kind {
+    WindowShown,   // the saver window was shown
+    CursorQuery,   // the system asks which cursor to show over the window
+    Deactivated,   // the activation (the keyboard focus) went to another program
+    PowerEvent,    // a power broadcast, or the resume after a critical suspension
+    KeyDown,       // a key was pressed
+    ButtonDown,    // the left, middle or right mouse button was pressed
+    PointerMoved,  // the pointer moved, to `cursor`
+  };
+  Kind kind;
+  // Where the pointer is now, in screen coordinates; read for a movement only.
+  Point cursor;
+};
 
-// Whether the close triggers would request a close on `message` with the
-// cursor at `cursor`, without doing anything: for a run that looks at the
-// input waiting for it while it draws.
-bool would_close(const HostState& state, const Message& message, Point cursor);
+// What the close rules decide on one input. The program carries it out.
+struct CloseAction {
+  // Ask for the run to close.
+  bool close = false;
+  bool hide_cursor = false;
+  // Set when the input is answered with this and the default handling is to
+  // leave it alone; unset hands it on to the default handling.
+  std::optional<LResult> answer;
+};
+
+// The close triggers alone: keys, mouse buttons, a pointer movement beyond the
+// threshold (measured from the cursor origin, which a closing movement moves),
+// loss of activation and power events close; the window being shown and the
+// cursor query hide the cursor, and the query is answered 1. Every
+// full-screen run of both programs closes by these rules.
+CloseAction judge_input(HostState& state, const InputEvent& input);
+
+// Whether the close triggers would close on `input`, changing nothing: for a
+// run that looks at the input waiting for it while it draws.
+bool would_close(const HostState& state, const InputEvent& input);
 
 // Whether a close waits in the message queue: a close request, or input on
 // which the close rules would close (a key, a mouse button, a movement beyond

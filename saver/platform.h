@@ -21,22 +21,9 @@ struct SaverWindowLayout {
   Window parent = 0;
 };
 
-// What the close triggers ask of a platform: the part of the seam that a front
-// end without the Windows password machinery implements too.
-class InputPlatform {
+class Platform {
  public:
-  virtual ~InputPlatform() = default;
-
-  // DefWindowProcA, PostMessageA.
-  virtual LResult default_window_proc(const Message& message) = 0;
-  virtual bool post_message(const Message& message) = 0;
-  // GetCursorPos, SetCursor(NULL).
-  virtual Point cursor_pos() = 0;
-  virtual void hide_cursor() = 0;
-};
-
-class Platform : public InputPlatform {
- public:
+  virtual ~Platform() = default;
 
   // Process (GetVersionExA, CharNextA, SetUnhandledExceptionFilter,
   // std::set_terminate).
@@ -51,9 +38,10 @@ class Platform : public InputPlatform {
   // process is gone: `on_handled` may use only what lives that long.
   virtual void install_fault_guard(std::function<void()> on_handled) = 0;
 
-  // Messages (SendMessageA, PeekMessageA, PostQuitMessage,
-  // GetMessageA/TranslateMessage/DispatchMessageA, Sleep(0)); posting and the
-  // default procedure are in InputPlatform.
+  // Messages (DefWindowProcA, PostMessageA, SendMessageA, PeekMessageA,
+  // PostQuitMessage, GetMessageA/TranslateMessage/DispatchMessageA, Sleep(0)).
+  virtual LResult default_window_proc(const Message& message) = 0;
+  virtual bool post_message(const Message& message) = 0;
   virtual LResult send_message(const Message& message) = 0;
   // Removes at most one waiting WM_TIMER message of `window`, without yielding.
   virtual void remove_one_timer_message(Window window) = 0;
@@ -69,7 +57,7 @@ class Platform : public InputPlatform {
 
   // Windows (IsWindow, GetParent, GetForegroundWindow, SetForegroundWindow,
   // FindWindowA, RegisterWindowMessageA, GetClientRect,
-  // GetDC/GetClipBox/ReleaseDC); the cursor is in InputPlatform.
+  // GetDC/GetClipBox/ReleaseDC).
   virtual bool is_window(Window window) = 0;
   virtual Window parent_of(Window window) = 0;
   virtual Window foreground_window() = 0;
@@ -78,6 +66,10 @@ class Platform : public InputPlatform {
   virtual std::uint32_t register_window_message(const char* name) = 0;
   virtual Rect client_rect(Window window) = 0;
   virtual Rect screen_clip_box() = 0;
+
+  // The cursor (GetCursorPos, SetCursor(NULL)).
+  virtual Point cursor_pos() = 0;
+  virtual void hide_cursor() = 0;
 
   // The saver window (RegisterClassA, CreateWindowExA).
   virtual bool register_saver_class(Instance instance) = 0;

@@ -1,57 +1,40 @@
-// X input as the close rules see it: events translated into the window
-// messages a full-screen saver run receives on Windows, and the rules'
-// platform calls served on X. A full-screen run hands every translated
-// message to apply_close_triggers and ends once it has posted WM_CLOSE.
+// X input as the close rules see it, and the pointer of a full-screen run. A
+// full-screen run judges the input of every event by the close rules, hides
+// the pointer when they say so and ends when they close.
 #pragma once
 
 #include <X11/Xlib.h>
 
 #include <optional>
 
-#include "saver/platform.h"
+#include "saver/close_rules.h"
 
 namespace roamlets::saver {
 
-// The message an X event stands for, addressed to `target`: key press,
-// mouse button (1, 2, 3 are the left, middle and right buttons; 4 to 7 the
-// wheels; the others the extra buttons), pointer motion, the window being
-// shown, or the loss of the keyboard focus to another window. Nothing for
-// other events.
-std::optional<Message> input_message(const XEvent& event, Window target);
+// The input an X event stands for: a key press, a press of mouse button 1, 2
+// or 3 (the others are the wheels and the extra buttons), pointer motion to
+// the event's root coordinates, the window being mapped, or the loss of the
+// keyboard focus to another window. Nothing for other events.
+std::optional<InputEvent> input_of(const XEvent& event);
 
-// Where the pointer was, in root coordinates, when a key, button or motion
-// event happened; nothing for other events.
-std::optional<Point> pointer_of(const XEvent& event);
-
-class X11InputPlatform final : public InputPlatform {
+// The pointer over a window.
+class X11Pointer {
  public:
-  X11InputPlatform(Display* display, ::Window window) : display_(display), window_(window) {}
-  ~X11InputPlatform() override;
-  X11InputPlatform(const X11InputPlatform&) = delete;
-  X11InputPlatform& operator=(const X11InputPlatform&) = delete;
+  X11Pointer(Display* display, ::Window window) : display_(display), window_(window) {}
+  ~X11Pointer();
+  X11Pointer(const X11Pointer&) = delete;
+  X11Pointer& operator=(const X11Pointer&) = delete;
 
-  // Keeps the pointer position an event carries (in root coordinates), which
-  // cursor_pos then answers without asking the server.
-  void observe(const XEvent& event);
-  // Asks the server where the pointer is now, and keeps that.
-  void query_pointer();
-
-  bool close_requested() const { return close_requested_; }
-
-  // The rules' default handling has nothing left to do on X.
-  LResult default_window_proc(const Message&) override { return 0; }
-  // WM_CLOSE asks the run to end; no other message is posted by the rules.
-  bool post_message(const Message& message) override;
-  Point cursor_pos() override { return pointer_; }
+  // Where the pointer is now, in root coordinates, as the server says;
+  // nothing when it cannot say.
+  std::optional<Point> position() const;
   // Gives the window an invisible cursor.
-  void hide_cursor() override;
+  void hide();
 
  private:
   Display* display_;
   ::Window window_;
-  Point pointer_;
   Cursor blank_ = None;
-  bool close_requested_ = false;
 };
 
 }  // namespace roamlets::saver

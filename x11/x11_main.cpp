@@ -93,7 +93,7 @@ class Run {
         surface_(surface),
         options_(options),
         signals_(signals),
-        input_(display, surface.window()),
+        pointer_(display, surface.window()),
         run_(run) {}
 
   // Runs until the run ends: 0, or 1 (with a message) when the renderer ran
@@ -221,8 +221,8 @@ class Run {
         break;
     }
     if (options_.surface != Surface::FullScreen) return false;
-    const std::optional<Message> message = input_message(event, surface_.window());
-    return message && would_close(state_, *message, pointer_of(event).value_or(state_.cursor_origin));
+    const std::optional<InputEvent> input = input_of(event);
+    return input && would_close(state_, *input);
   }
 
   static bool is_close_key(XKeyEvent key) {
@@ -258,25 +258,23 @@ class Run {
       default:
         break;
     }
-    if (options_.surface == Surface::FullScreen) judge_input(event);
+    if (options_.surface == Surface::FullScreen) judge(event);
   }
 
   // A full-screen run closes by the saver's close rules.
-  void judge_input(const XEvent& event) {
+  void judge(const XEvent& event) {
     if (event.type == MapNotify) take_screen();
-    input_.observe(event);
-    const std::optional<Message> message = input_message(event, surface_.window());
-    if (!message) return;
-    LResult result = 0;
-    apply_close_triggers(state_, input_, surface_.window(), *message, result);
-    if (input_.close_requested()) done_ = true;
+    const std::optional<InputEvent> input = input_of(event);
+    if (!input) return;
+    const CloseAction action = judge_input(state_, *input);
+    if (action.hide_cursor) pointer_.hide();
+    if (action.close) done_ = true;
   }
 
   // The window is up: movement counts from where the pointer is now, and
   // keys come here whichever window had them.
   void take_screen() {
-    input_.query_pointer();
-    state_.cursor_origin = input_.cursor_pos();
+    if (const std::optional<Point> position = pointer_.position()) state_.cursor_origin = *position;
     XSetInputFocus(display_, surface_.window(), RevertToParent, CurrentTime);
     XGrabKeyboard(display_, surface_.window(), True, GrabModeAsync, GrabModeAsync, CurrentTime);
   }
@@ -285,7 +283,7 @@ class Run {
   GlxSurface& surface_;
   const RunOptions& options_;
   EndSignals& signals_;
-  X11InputPlatform input_;
+  X11Pointer pointer_;
   HostState state_;
   SaverRun& run_;
   TimerSchedule timers_;

@@ -1,22 +1,18 @@
-// X input as the close rules see it: which events stand for which messages,
-// and a full-screen run's closing through the shared close triggers.
+// X input as the close rules see it: which events close a full-screen run or
+// hide its pointer, through the shared close rules.
 // GoogleTest before Xlib, whose macros (None, Bool, ...) would break it.
 #include <gtest/gtest.h>
 
 #include "saver/close_rules.h"
 #include "saver/host_state.h"
-#include "saver/messages.h"
 #include "x11/x11_input.h"
 
 namespace roamlets::saver {
 namespace {
 
-constexpr Window kTarget = 0x400001;
-
 XEvent key_press() {
   XEvent event{};
   event.xkey.type = KeyPress;
-  event.xkey.keycode = 38;
   return event;
 }
 
@@ -45,58 +41,55 @@ XEvent focus_out(int mode, int detail) {
   return event;
 }
 
-TEST(X11Input, EventsStandForTheMessagesOfAWindowsRun) {
+// What the close rules decide on the input an event stands for; nothing when
+// it stands for none.
+std::optional<CloseAction> judge(HostState& state, const XEvent& event) {
+  const std::optional<InputEvent> input = input_of(event);
+  if (!input) return std::nullopt;
+  return judge_input(state, *input);
+}
+
+TEST(X11Input, KeysButtonsOneToThreeAndLostFocusCloseAndMappingHides) {
   struct Row {
     XEvent event;
-    std::uint32_t id;
-    WParam wparam;
+    bool closes;
+    bool hides;
   };
   XEvent mapped{};
   mapped.type = MapNotify;
   const Row rows[] = {
-      {key_press(), kWmKeyDown, 38},
-      {button_press(Button1), kWmLButtonDown, 0},
-      {button_press(Button2), kWmMButtonDown, 0},
-      {button_press(Button3), kWmRButtonDown, 0},
-      {button_press(Button4), kWmMouseWheel, 0},
-      {button_press(Button5), kWmMouseWheel, 0},
-      {button_press(6), kWmMouseHWheel, 0},
-      {button_press(7), kWmMouseHWheel, 0},
-      {button_press(8), kWmXButtonDown, 0},
-      {motion(100, 200), kWmMouseMove, 0},
-      {mapped, kWmShowWindow, 1},
-      {focus_out(NotifyNormal, NotifyNonlinear), kWmActivateApp, 0},
-      {focus_out(NotifyWhileGrabbed, NotifyAncestor), kWmActivateApp, 0},
+      {key_press(), true, false},
+      {button_press(Button1), true, false},
+      {button_press(Button2), true, false},
+      {button_press(Button3), true, false},
+      {focus_out(NotifyNormal, NotifyNonlinear), true, false},
+      {focus_out(NotifyWhileGrabbed, NotifyAncestor), true, false},
+      {mapped, false, true},
+      {motion(500, 400), false, false},
   };
   for (const Row& row : rows) {
-    const std::optional<Message> message = input_message(row.event, kTarget);
-    ASSERT_TRUE(message.has_value()) << "event type " << row.event.type;
-    EXPECT_EQ(message->window, kTarget);
-    EXPECT_EQ(message->id, row.id) << "event type " << row.event.type;
-    EXPECT_EQ(message->wparam, row.wparam);
+    HostState state;
+    state.cursor_origin = {500, 400};
+    const std::optional<CloseAction> action = judge(state, row.event);
+    ASSERT_TRUE(action.has_value()) << "event type " << row.event.type;
+    EXPECT_EQ(action->close, row.closes) << "event type " << row.event.type;
+    EXPECT_EQ(action->hide_cursor, row.hides) << "event type " << row.event.type;
   }
 
-  // Focus moving within our window, or with a grab, is no loss of activation.
+  // The wheels and the extra buttons, focus moving within our window or with
+  // a grab, and events that are no input are not judged.
   XEvent released{};
   released.type = KeyRelease;
   XEvent exposed{};
   exposed.type = Expose;
-  for (const XEvent& event : {focus_out(NotifyGrab, NotifyNonlinear), focus_out(NotifyUngrab, NotifyNonlinear),
-                              focus_out(NotifyNormal, NotifyInferior), focus_out(NotifyNormal, NotifyPointer),
-                              released, exposed}) {
-    EXPECT_FALSE(input_message(event, kTarget).has_value()) << "event type " << event.type;
+  for (const XEvent& event :
+       {button_press(4), button_press(5), button_press(6), button_press(7), button_press(8), button_press(9),
+        focus_out(NotifyGrab, NotifyNonlinear), focus_out(NotifyUngrab, NotifyNonlinear),
+        focus_out(NotifyNormal, NotifyInferior), focus_out(NotifyNormal, NotifyPointer), released, exposed}) {
+    HostState state;
+    EXPECT_FALSE(judge(state, event).has_value())
+        << "event type " << event.type << ", button " << event.xbutton.button;
   }
-}
-
-// Runs an event through the close triggers as a full-screen run does; true
-// once the run has been asked to close.
-bool judge(HostState& state, X11InputPlatform& platform, const XEvent& event) {
-  platform.observe(event);
-  if (const std::optional<Message> message = input_message(event, kTarget)) {
-    LResult result = 0;
-    apply_close_triggers(state, platform, kTarget, *message, result);
-  }
-  return platform.close_requested();
 }
 
 TEST(X11Input, PointerMovementClosesBeyondFourPixelsFromWhereItStarted) {
@@ -110,49 +103,16 @@ TEST(X11Input, PointerMovementClosesBeyondFourPixelsFromWhereItStarted) {
   for (const Row& row : rows) {
     HostState state;
     state.cursor_origin = {500, 400};
-    X11InputPlatform platform(nullptr, 0);
-    EXPECT_EQ(judge(state, platform, motion(500 + row.dx, 400 + row.dy)), row.closes)
+    EXPECT_EQ(judge(state, motion(500 + row.dx, 400 + row.dy)).value().close, row.closes)
         << "moved by " << row.dx << "," << row.dy;
   }
 
   // Small steps add up from the unchanged origin.
   HostState state;
   state.cursor_origin = {500, 400};
-  X11InputPlatform platform(nullptr, 0);
-  EXPECT_FALSE(judge(state, platform, motion(502, 400)));
-  EXPECT_FALSE(judge(state, platform, motion(504, 400)));
-  EXPECT_TRUE(judge(state, platform, motion(506, 400)));
-}
-
-TEST(X11Input, KeysButtonsAndLostFocusCloseWheelsDoNot) {
-  const XEvent closing[] = {key_press(), button_press(Button1), button_press(Button2), button_press(Button3),
-                            focus_out(NotifyNormal, NotifyNonlinear)};
-  for (const XEvent& event : closing) {
-    HostState state;
-    X11InputPlatform platform(nullptr, 0);
-    EXPECT_TRUE(judge(state, platform, event)) << "event type " << event.type;
-  }
-  for (const unsigned int button : {4u, 5u, 6u, 7u, 8u, 9u}) {
-    HostState state;
-    X11InputPlatform platform(nullptr, 0);
-    EXPECT_FALSE(judge(state, platform, button_press(button))) << "button " << button;
-  }
-}
-
-TEST(X11Input, ThePointerPositionComesFromTheLatestEventInRootCoordinates) {
-  X11InputPlatform platform(nullptr, 0);
-  platform.observe(motion(12, 34));
-  EXPECT_EQ(platform.cursor_pos().x, 12);
-  EXPECT_EQ(platform.cursor_pos().y, 34);
-  XEvent press = button_press(Button1);
-  press.xbutton.x_root = 56;
-  press.xbutton.y_root = 78;
-  platform.observe(press);
-  EXPECT_EQ(platform.cursor_pos().x, 56);
-  EXPECT_EQ(platform.cursor_pos().y, 78);
-  // Only WM_CLOSE asks the run to end.
-  EXPECT_TRUE(platform.post_message({kTarget, kWmKeyDown, 0, 0}));
-  EXPECT_FALSE(platform.close_requested());
+  EXPECT_FALSE(judge(state, motion(502, 400)).value().close);
+  EXPECT_FALSE(judge(state, motion(504, 400)).value().close);
+  EXPECT_TRUE(judge(state, motion(506, 400)).value().close);
 }
 
 }  // namespace
