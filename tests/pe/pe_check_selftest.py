@@ -120,7 +120,8 @@ class FaultyPrograms(unittest.TestCase):
             (b"true/pm", b"true", "the manifest's dpiAware is 'true', not 'true/pm'"),
             (b"PerMonitorV2, PerMonitor", b"PerMonitorV2",
              "the manifest's dpiAwareness is 'PerMonitorV2', not PerMonitorV2, PerMonitor"),
-            (b'version="6.0.0.0"', b'version="5.82.0.0"', "the manifest does not ask for version 6 of the common controls"),
+            (b'version="6.0.0.0"', b'version="5.82.0.0"',
+             "the manifest does not ask for version 6 of the common controls"),
             (f'version="{VERSION}.0"'.encode(), b'version="1.0"',
              f"the manifest's assemblyIdentity does not carry the version {VERSION}.0"),
         ]
