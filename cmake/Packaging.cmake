@@ -1,10 +1,14 @@
-# The Windows package: one zip with Roamlets.scr for 64-bit and for 32-bit
+# The Windows packages: one zip with Roamlets.scr for 64-bit and for 32-bit
 # Windows, each in a folder named after its Windows and stripped of debug
 # information, and INSTALL.txt for the user:
 #
 #   Roamlets-<version>-windows/INSTALL.txt
 #   Roamlets-<version>-windows/64-bit/Roamlets.scr
 #   Roamlets-<version>-windows/32-bit/Roamlets.scr
+#
+# and Roamlets-<version>-setup.exe, which holds the same two programs and
+# installs the one for the Windows it runs on (packaging/setup.nsi, compiled
+# with NSIS by cmake/MakeSetup.cmake).
 #
 # The 64-bit build makes it (cmake --build --preset win64 --target package)
 # and brings the 32-bit build in ROAMLETS_WIN32_BUILD_DIR up to date on the
@@ -43,7 +47,44 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/INSTALL.txt ${PROJECT_BINARY_DIR}
                @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/INSTALL.txt DESTINATION .)
 
-set(CPACK_GENERATOR ZIP)
+# What the setup writes: the publisher and copyright from resources/maker.h,
+# and the settings key (settings/settings.h) that its uninstaller removes
+# when asked to. The C string's doubled backslashes become single ones.
+file(STRINGS ${PROJECT_SOURCE_DIR}/resources/maker.h roamlets_maker REGEX "^#define ROAMLETS_MAKER_NAME ")
+string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" roamlets_maker "${roamlets_maker}")
+file(STRINGS ${PROJECT_SOURCE_DIR}/resources/maker.h roamlets_copyright REGEX "^#define ROAMLETS_COPYRIGHT ")
+string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" roamlets_copyright "${roamlets_copyright}")
+file(STRINGS ${PROJECT_SOURCE_DIR}/settings/settings.h roamlets_settings_key REGEX "kSettingsKeyPath = ")
+string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" roamlets_settings_key "${roamlets_settings_key}")
+string(REPLACE "\\\\" "\\" roamlets_settings_key "${roamlets_settings_key}")
+if(NOT roamlets_maker OR NOT roamlets_copyright OR NOT roamlets_settings_key MATCHES "^Software\\\\.+\\\\Roamlets$")
+  message(FATAL_ERROR "could not read the maker, the copyright or the settings key for the setup")
+endif()
+
+# The picture beside the setup's first and last pages.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(roamlets_wizard_bitmap ${PROJECT_BINARY_DIR}/packaging/setup-wizard.bmp)
+add_custom_command(OUTPUT ${roamlets_wizard_bitmap}
+  COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/packaging/make_wizard_bitmap.py ${roamlets_wizard_bitmap}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/make_wizard_bitmap.py
+  COMMENT "Drawing setup-wizard.bmp"
+  VERBATIM)
+add_custom_target(roamlets_setup_pictures ALL DEPENDS ${roamlets_wizard_bitmap})
+
+find_program(ROAMLETS_MAKENSIS makensis)
+set(CPACK_GENERATOR ZIP External)
+set(CPACK_PACKAGE_VENDOR "${roamlets_maker}")
+set(CPACK_EXTERNAL_ENABLE_STAGING ON)
+set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/MakeSetup.cmake)
+set(CPACK_ROAMLETS_MAKENSIS "${ROAMLETS_MAKENSIS}")
+set(CPACK_ROAMLETS_SETUP_SCRIPT ${PROJECT_SOURCE_DIR}/packaging/setup.nsi)
+set(CPACK_ROAMLETS_COPYRIGHT "${roamlets_copyright}")
+set(CPACK_ROAMLETS_SETTINGS_KEY "${roamlets_settings_key}")
+set(CPACK_ROAMLETS_ICON ${PROJECT_BINARY_DIR}/resources/roamlets.ico)
+set(CPACK_ROAMLETS_WIZARD_BITMAP ${roamlets_wizard_bitmap})
+if(ROAMLETS_BUILD_WINDOWS_TEST_PROGRAMS)
+  set(CPACK_ROAMLETS_TEST_SETUP ${PROJECT_BINARY_DIR}/tests/e2e/wine/Roamlets-setup-amd64.exe)
+endif()
 set(CPACK_PACKAGE_FILE_NAME "Roamlets-${PROJECT_VERSION}-windows")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)

@@ -16,9 +16,12 @@
 #                              (xscreensaver-gl), glxinfo (mesa-utils) and
 #                              valgrind
 #   scripts/deps.sh stress   - what scripts/stress-e2e.sh needs: the native and
-#                              saver groups and the load generator (stress-ng)
+#                              saver groups, what the Windows package needs
+#                              (the 32-bit Windows cross compiler and NSIS)
+#                              and the load generator (stress-ng)
 #   scripts/deps.sh all      - native and saver, the 32-bit Windows cross
-#                              compiler, 32-bit Wine (adds the i386
+#                              compiler, NSIS (makensis) for the setup,
+#                              32-bit Wine (adds the i386
 #                              architecture), the 32-bit Linux compiler and
 #                              qemu-i386 for the x87 preset, clang with its libFuzzer and
 #                              sanitizer runtimes for the fuzz targets, and the
@@ -33,7 +36,7 @@ native=(g++ cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev python3
         libglx-mesa0 libgl1-mesa-dri x11-utils dpkg-dev file)
 fuzz=(clang libclang-rt-14-dev)
 windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-         g++-multilib qemu-user-static python3-pefile)
+         g++-multilib qemu-user-static python3-pefile nsis)
 wine=(wine wine64 xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3 python3)
 # 32-bit Wine and the i386 Mesa and X client libraries it loads (without
 # libxcomposite1 it draws a child window's OpenGL where no picture sees it).
@@ -47,7 +50,7 @@ case "${1:-all}" in
   saver) wanted=("${saver[@]}") ;;
   soak) wanted=("${native[@]}" "${saver[@]}" valgrind libxdamage1) ;;
   perf) wanted=("${native[@]}" "${saver[@]}" xscreensaver-gl mesa-utils valgrind) ;;
-  stress) wanted=("${native[@]}" "${saver[@]}" stress-ng) ;;
+  stress) wanted=("${native[@]}" "${saver[@]}" g++-mingw-w64-i686 binutils-mingw-w64-i686 nsis stress-ng) ;;
   all) wanted=("${native[@]}" "${fuzz[@]}" "${windows[@]}" "${wine[@]}" "${wine32[@]}" stress-ng) ;;
   *) echo "usage: $0 [native|saver|soak|perf|stress|all]" >&2; exit 2 ;;
 esac

@@ -10,8 +10,10 @@ when
  - (32-bit) any instruction uses the MMX, SSE or AVX registers or needs SSE:
    the processors and systems it is for may have none;
  - its resources lack the display name (string 1), the icon (group 108: one
-   32 x 32 image in 16 colours with its AND mask) or a version record that
-   carries the project's version.
+   32 x 32 image in 16 colours with its AND mask), a version record that
+   carries the project's version, or an application manifest (RT_MANIFEST 1)
+   that names Vista to 11, asks for per-monitor DPI awareness with
+   system-wide as the fallback, and for version 6 of the common controls.
 
 Usage: pe_check.py BUILD_DIR --machine {x86,x64} --version X.Y.Z
 Looks at BUILD_DIR/win32/Roamlets.scr; exit status 1 when there is a problem.
@@ -22,6 +24,7 @@ import re
 import struct
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 import pefile
@@ -30,7 +33,7 @@ HERE = Path(__file__).resolve().parent
 # machine, optional header magic, oldest Windows, newest subsystem version it loads
 MACHINES = {"x86": (0x014C, 0x10B, "Windows 95", (4, 0)),
             "x64": (0x8664, 0x20B, "Windows XP x64", (5, 2))}
-RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 6, 14, 16
+RT_ICON, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 6, 14, 16, 24
 
 DISPLAY_NAME_ID, DISPLAY_NAME = 1, "Roamlets"
 ICON_GROUP_ID, ICON_SIZE, ICON_COLOURS, ICON_BITS = 108, 32, 16, 4
@@ -41,6 +44,18 @@ VERSION_SIGNATURE = 0xFEEF04BD
 TRANSLATION = (0x0409, 1252)  # US English, Western European code page
 VERSION_STRINGS = ("CompanyName", "FileDescription", "FileVersion", "InternalName",
                    "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion")
+
+# The manifest: CREATEPROCESS_MANIFEST_RESOURCE_ID, and what it must say.
+MANIFEST_ID = 1
+SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Vista", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "7",
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}": "8", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}": "8.1",
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}": "10 and 11"}
+# Windows 10 1607 on reads dpiAwareness, a list tried in turn; 8.1 reads
+# dpiAware "true/pm" as per monitor, Vista to 8 as system-wide.
+DPI_AWARE, DPI_AWARENESS = "true/pm", ["permonitorv2", "permonitor"]
+COMMON_CONTROLS = {"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                   "publicKeyToken": "6595b64144ccf1df"}
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 
 # Instructions that need more than a Pentium Pro: any use of the MMX, SSE or
 # AVX registers, and the SSE instructions that name none of them.
@@ -274,6 +289,45 @@ def check_version(found, version):
     return problems
 
 
+def _local(tag):
+    return tag.rsplit("}", 1)[-1]
+
+
+def check_manifest(found, version):
+    data = single(found, RT_MANIFEST, MANIFEST_ID)
+    if data is None:
+        return [f"no application manifest {MANIFEST_ID} (in exactly one language)"]
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError as error:
+        return [f"the manifest is not well-formed XML: {error}"]
+    if root.tag != ASM_V1 + "assembly":
+        return [f"the manifest's root is {root.tag}, not an assembly"]
+    # Windows refuses to start a program whose own identity is malformed.
+    identity = root.find(ASM_V1 + "assemblyIdentity")
+    problems = []
+    if identity is None or identity.get("version") != f"{version}.0":
+        problems.append(f"the manifest's assemblyIdentity does not carry the version {version}.0")
+    elements = list(root.iter())
+    listed = {element.get("Id", "").lower() for element in elements if _local(element.tag) == "supportedOS"}
+    problems += [f"the manifest does not name Windows {name} as supported"
+                 for guid, name in SUPPORTED_OS.items() if guid not in listed]
+
+    def text(name):
+        return next(((element.text or "").strip() for element in elements if _local(element.tag) == name), "")
+    if text("dpiAware").lower() != DPI_AWARE:
+        problems.append(f"the manifest's dpiAware is {text('dpiAware')!r}, not {DPI_AWARE!r}")
+    awareness = [part.strip().lower() for part in text("dpiAwareness").split(",")]
+    if awareness != DPI_AWARENESS:
+        problems.append(f"the manifest's dpiAwareness is {text('dpiAwareness')!r}, not PerMonitorV2, PerMonitor")
+    dependencies = [element.attrib for element in root.iter(ASM_V1 + "assemblyIdentity")
+                    if element is not identity]
+    if not any(all(dependency.get(key, "").lower() == value.lower() for key, value in COMMON_CONTROLS.items())
+               for dependency in dependencies):
+        problems.append("the manifest does not ask for version 6 of the common controls")
+    return problems
+
+
 def check_program(image, machine):
     """The problems any Roamlets.scr for that machine may not have."""
     if (image.FILE_HEADER.Machine, image.OPTIONAL_HEADER.Magic) != MACHINES[machine][:2]:
@@ -293,7 +347,8 @@ def check(build_dir, machine, version):
     if machine == "x86":
         problems += check_instructions(path, build_dir)
     found = resources(image)
-    return problems + check_display_name(found) + check_icon(found) + check_version(found, version)
+    return (problems + check_display_name(found) + check_icon(found) + check_version(found, version)
+            + check_manifest(found, version))
 
 
 def main(argv):

@@ -85,6 +85,7 @@ class FaultyPrograms(unittest.TestCase):
                 self.assertEqual(pe_check.check_display_name(found), [])
                 self.assertEqual(pe_check.check_icon(found), [])
                 self.assertEqual(pe_check.check_version(found, VERSION), [])
+                self.assertEqual(pe_check.check_manifest(found, VERSION), [])
 
                 renamed = dict(found)
                 block = bytearray(next(iter(found[(pe_check.RT_STRING, 1)].values())))
@@ -110,6 +111,28 @@ class FaultyPrograms(unittest.TestCase):
                 major, minor, patch = VERSION.split(".")
                 newer = f"{major}.{minor}.{int(patch) + 1}"
                 self.assertEqual(len(pe_check.check_version(found, newer)), 3)
+
+    def test_altered_manifests_are_reported(self):
+        found = pe_check.resources(program(BUILD_DIRS["x64"]))
+        manifest = next(iter(found[(pe_check.RT_MANIFEST, 1)].values()))
+        cases = [  # what is changed, into what, the problem
+            (b"8e0f7a12-bfb3", b"8e0f7a12-bfb4", "the manifest does not name Windows 10 and 11 as supported"),
+            (b"true/pm", b"true", "the manifest's dpiAware is 'true', not 'true/pm'"),
+            (b"PerMonitorV2, PerMonitor", b"PerMonitorV2",
+             "the manifest's dpiAwareness is 'PerMonitorV2', not PerMonitorV2, PerMonitor"),
+            (b'version="6.0.0.0"', b'version="5.82.0.0"',
+             "the manifest does not ask for version 6 of the common controls"),
+            (f'version="{VERSION}.0"'.encode(), b'version="1.0"',
+             f"the manifest's assemblyIdentity does not carry the version {VERSION}.0"),
+        ]
+        for old, new, problem in cases:
+            with self.subTest(changed=old):
+                self.assertIn(old, manifest)
+                altered = dict(found) | {(pe_check.RT_MANIFEST, 1): {0x409: manifest.replace(old, new)}}
+                self.assertEqual(pe_check.check_manifest(altered, VERSION), [problem])
+        with self.subTest("cut short"):
+            altered = dict(found) | {(pe_check.RT_MANIFEST, 1): {0x409: manifest[:-20]}}
+            self.assertEqual(len(pe_check.check_manifest(altered, VERSION)), 1)
 
 
 if __name__ == "__main__":

@@ -45,15 +45,17 @@ TEMPLATE_REGISTRY = r"""REGEDIT4
 
 def base_env(display, prefix_path):
     env = dict(os.environ)
-    env.update(DISPLAY=display.name, WINEPREFIX=prefix_path, WINEDEBUG="-all", WINELOADER=config.WINE64,
-               WINESERVER=config.WINESERVER, WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(DISPLAY=display.name, WINEPREFIX=prefix_path, WINEDEBUG="-all", WINELOADER=config.current.loader,
+               WINESERVER=config.current.server, WINEDLLOVERRIDES="mscoree,mshtml=")
+    if config.current.prefix_32_bit:
+        env["WINEARCH"] = "win32"
     return env
 
 
 def _stop_server(env):
-    subprocess.run([config.WINESERVER, "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+    subprocess.run([config.current.server, "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    timeout=30)
-    subprocess.run([config.WINESERVER, "-w"], env=env, timeout=60)
+    subprocess.run([config.current.server, "-w"], env=env, timeout=60)
 
 
 def make_template(display, path):
@@ -62,7 +64,7 @@ def make_template(display, path):
     with open(path + ".log", "w") as log:
         def boot():
             shutil.rmtree(path, ignore_errors=True)
-            if subprocess.run([config.WINE64, "wineboot", "-i"], env=env, stdout=log, stderr=log,
+            if subprocess.run([config.current.loader, "wineboot", "-i"], env=env, stdout=log, stderr=log,
                               timeout=180).returncode == 0:
                 return path
             _stop_server(env)
@@ -72,10 +74,10 @@ def make_template(display, path):
         registry_file = path + ".reg"
         with open(registry_file, "w") as out:
             out.write(TEMPLATE_REGISTRY)
-        subprocess.run([config.WINE64, "regedit", "/S", windows_path(registry_file)], env=env, stdout=log,
+        subprocess.run([config.current.loader, "regedit", "/S", windows_path(registry_file)], env=env, stdout=log,
                        stderr=log, check=True, timeout=60)
         # The registry reaches the prefix's files only when the server ends.
-        subprocess.run([config.WINESERVER, "-w"], env=env, timeout=120)
+        subprocess.run([config.current.server, "-w"], env=env, timeout=120)
 
 
 def windows_path(linux_path):
@@ -125,6 +127,12 @@ class Prefix:
         with open(path, newline="") as log:
             return [dict(field.split("=", 1) for field in line.rstrip("\r\n").split("\t"))
                     for line in log if line.strip()]
+
+    def restart_windows(self):
+        """What Windows does when it starts again: Wine carries out the file
+        renames and deletions left for that moment."""
+        subprocess.run([config.current.loader, "wineboot", "-r"], env=self.env, check=True, timeout=120,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def start_driver(self, extra_env=None):
         driver = Driver(self, dict(self.env, **(extra_env or {})))
@@ -184,7 +192,7 @@ class Driver:
 
     def __init__(self, prefix, env):
         self._log = open(prefix.path + "-driver.log", "ab")
-        self._process = subprocess.Popen([config.WINE64, config.current.driver], env=env, stdin=subprocess.PIPE,
+        self._process = subprocess.Popen([config.current.loader, config.current.driver], env=env, stdin=subprocess.PIPE,
                                          stdout=subprocess.PIPE, stderr=self._log, cwd=prefix.path)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
@@ -252,6 +260,10 @@ class Driver:
 
     def end_all(self):
         return self.call("end-all")["ended"]
+
+    def wait_gone(self, file_name, timeout_ms):
+        """True once no process runs a program of that file name."""
+        return self.call("wait-gone", file_name, round(timeout_ms), timeout=timeout_ms / 1000 + 30)["gone"] == 1
 
     # Windows.
     def windows(self, class_name="*", title="*", pid=0):

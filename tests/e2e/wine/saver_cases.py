@@ -161,6 +161,19 @@ class SaverCases(unittest.TestCase):
         picture.save_png(path)
         return path
 
+    def shot(self, window, name, drawn=lambda picture: True):
+        """A picture of a top-level window, saved as a test artifact: the first
+        one that shows the window painted and satisfies `drawn` (its controls
+        paint one after another), or the last one taken within 10 s."""
+        deadline = time.monotonic() + 10
+        while True:
+            picture = self.display.grab("root").crop(window["x"], window["y"], window["width"], window["height"])
+            painted = picture.colour_counts().most_common(1)[0][0] != (0, 0, 0) and drawn(picture)
+            if painted or time.monotonic() > deadline:
+                self.save_shot(picture, name)
+                return picture
+            time.sleep(0.1)
+
     def wait_animating(self):
         """Two pictures of the scene a moment apart, once they differ and show something."""
         return self.display.animating_scene(APPEAR_S)

@@ -4,7 +4,6 @@ stored settings, the check-and-apply step of the count fields, what OK and
 Cancel keep and the exit code, the About box and its link, and a change made
 in the dialog reaching the next full-screen run."""
 
-import time
 
 from e2e.harness import pictures
 from e2e.harness.runs import wait_for
@@ -221,19 +220,6 @@ class DialogCases(SaverCases):
         found = [(i["id"], i["class"].lower(), None if i["class"].lower() == "edit" else i["text"], i["style"],
                   i["exstyle"], (i["x"], i["y"], i["width"], i["height"])) for i in items]
         self.assertEqual(found, as_created(template, self.units, checked_radio))
-
-    def shot(self, window, name, drawn=lambda picture: True):
-        """A picture of a top-level window, saved as a test artifact: the first
-        one that shows the window painted and satisfies `drawn` (its controls
-        paint one after another), or the last one taken within 10 s."""
-        deadline = time.monotonic() + 10
-        while True:
-            picture = self.display.grab("root").crop(window["x"], window["y"], window["width"], window["height"])
-            painted = picture.colour_counts().most_common(1)[0][0] != (0, 0, 0) and drawn(picture)
-            if painted or time.monotonic() > deadline:
-                self.save_shot(picture, name)
-                return picture
-            time.sleep(0.1)
 
 
 class ConfigurationDialogCases(DialogCases):

@@ -1,6 +1,8 @@
 // Programs started by the driver, known to the harness by a small id, and
 // what they hold while they run.
 #include <windows.h>
+// After windows.h:
+#include <tlhelp32.h>
 
 #include <map>
 #include <string>
@@ -70,6 +72,19 @@ Reply await(const Args& args, bool terminate_late) {
   return Reply().add("timeout", 1);
 }
 
+// Whether any process of the prefix runs a program of that file name.
+bool program_runs(const std::string& file_name) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) throw Failure("CreateToolhelp32Snapshot failed");
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+    found = lstrcmpiA(entry.szExeFile, file_name.c_str()) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
 }  // namespace
 
 void add_process_commands(CommandTable& table) {
@@ -81,6 +96,15 @@ void add_process_commands(CommandTable& table) {
   table.add("wait", [](const Args& args) { return await(args, true); });
   // running <id> <ms>: exit=<code> when it ends within ms, else running=1.
   table.add("running", [](const Args& args) { return await(args, false); });
+  // wait-gone <file name> <ms>: gone=1 once no process runs a program of that
+  // name, gone=0 when one still does after ms. For a program that starts a
+  // copy of itself and ends at once, as an uninstaller that removes itself does.
+  table.add("wait-gone", [](const Args& args) {
+    const std::string& name = args.text(0);
+    return Reply().add("gone", pump_until(static_cast<DWORD>(args.number(1)), [&] { return !program_runs(name); })
+                                   ? 1
+                                   : 0);
+  });
   // end-all: terminates every started program still running.
   table.add("end-all", [](const Args&) {
     unsigned ended = 0;

@@ -62,14 +62,17 @@ std::int64_t window_count(DWORD pid) {
 
 // The GDI handle table that a 64-bit PEB points to (GdiSharedHandleTable):
 // 65536 entries of 24 bytes, an entry's object type in its byte 14, 0 while
-// the entry is free. Wine keeps one such table per process.
-static_assert(sizeof(void*) == 8, "the PEB offset and the entry layout below are those of 64-bit Windows");
+// the entry is free. Wine keeps one such table per process. The offset and
+// the layout are those of 64-bit Windows: the 32-bit driver, which drives the
+// setup's runs in a 32-bit prefix and samples nothing, answers -1.
+constexpr bool kPeb64 = sizeof(void*) == 8;
 constexpr std::size_t kPebGdiTableOffset = 0xF8;
 constexpr std::size_t kGdiEntries = 0x10000;
 constexpr std::size_t kGdiEntrySize = 24;
 constexpr std::size_t kGdiTypeByte = 14;
 
 std::int64_t gdi_table_count(HANDLE process) {
+  if constexpr (!kPeb64) return -1;
   using Query = NTSTATUS(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
   static const auto query = ntdll_function<Query>("NtQueryInformationProcess");
   PROCESS_BASIC_INFORMATION basic = {};
